@@ -1,0 +1,80 @@
+#include "javaruntime/MRegistry.h"
+#include "javaruntime/mod_main.h"
+#include "launcher/Globals.h"
+#include "seam/AppError.h"
+
+#include <new>
+#include <type_traits>
+
+namespace mod_main {
+namespace {
+
+constexpr double kLowestVersion = 1.5;
+
+// The chosen sub-key, or nothing when no name reads as 1.5 or more. A name that
+// is not a number stops the search.
+std::optional<std::wstring> FirstSuitableVersion(const std::vector<std::wstring> &names) {
+    for (const std::wstring &name : names) {
+        const std::optional<double> version = ReadVersionNumber(name);
+        if (!version) throw seam::TypeMismatchError();
+        if (*version >= kLowestVersion) return name;
+    }
+    return std::nullopt;
+}
+
+std::wstring AsText(const MRegistry::RegValue &value) {
+    return std::visit(
+        [](const auto &v) -> std::wstring {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::wstring>)
+                return v;
+            else if constexpr (std::is_same_v<T, std::int32_t>)
+                return std::to_wstring(v);
+            else if constexpr (std::is_same_v<T, std::monostate>)
+                return L"";
+            else
+                throw seam::TypeMismatchError(); // a binary value is no directory
+        },
+        value);
+}
+
+void Search(seam::Platform &os) {
+    gJavaHome.clear();
+    if (!MRegistry::RegKeyExists(os, seam::kHKeyLocalMachine, kRuntimeKey)) {
+        os.MessageBox(kMsgNoRuntime, kAppTitle);
+        os.EndProgram(1);
+        return;
+    }
+    const auto names = MRegistry::RegEnumSubKeys(os, seam::kHKeyLocalMachine, kRuntimeKey);
+    const std::optional<std::wstring> chosen = FirstSuitableVersion(names);
+    if (!chosen) {
+        os.MessageBox(kMsgNoSuitableVersion, kAppTitle);
+        os.EndProgram(1);
+        return;
+    }
+    const std::wstring versionKey = std::wstring(kRuntimeKey) + L"\\" + *chosen;
+    const std::wstring home =
+        AsText(MRegistry::RegQueryValue(os, seam::kHKeyLocalMachine, versionKey, L"JavaHome"));
+    if (home.empty()) return;
+    gJavaHome = home;
+    InstallCommSupport(os, home);
+}
+
+} // namespace
+
+void FindJavaRuntime(seam::Platform &os) {
+    seam::AppError error;
+    try {
+        Search(os);
+        return;
+    } catch (const seam::AppError &raised) {
+        error = raised;
+    } catch (const std::bad_alloc &) {
+        error = {7, L"Out of memory"};
+    }
+    os.MessageBox(error.description, kAppTitle);
+    os.MessageBox(kMsgSearchFailed, kAppTitle);
+    gJavaHome.clear();
+}
+
+} // namespace mod_main

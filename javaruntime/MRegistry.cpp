@@ -1,0 +1,109 @@
+#include "javaruntime/MRegistry.h"
+
+#include "javaruntime/RegKeyGuard.h"
+#include "seam/AppError.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace MRegistry {
+namespace {
+
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+constexpr std::uint32_t kRegMultiSz = 7;
+constexpr std::uint32_t kFirstBufferSize = 1024;
+constexpr std::uint32_t kNameBufferSize = 260;
+
+long OpenForReading(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath,
+                    seam::RegKey *key) {
+    return os.RegOpenKeyExA(root, os.ToAnsi(keyPath), 0, seam::kKeyRead, key);
+}
+
+// The first `length` bytes as text; a negative length is the string primitives'
+// invalid-argument error.
+std::wstring LeadingText(seam::Platform &os, const std::vector<std::uint8_t> &buffer,
+                         std::int64_t length) {
+    if (length < 0) throw seam::InvalidArgumentError();
+    return os.FromAnsi(std::string(buffer.begin(), buffer.begin() + length));
+}
+
+} // namespace
+
+bool RegKeyExists(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath) {
+    seam::RegKey key = 0;
+    if (OpenForReading(os, root, keyPath, &key) != seam::kErrorSuccess) return false;
+    os.RegCloseKey(key);
+    return true;
+}
+
+std::vector<std::wstring> RegEnumSubKeys(seam::Platform &os, seam::RegKey root,
+                                         const std::wstring &keyPath) {
+    std::vector<std::wstring> names;
+    seam::RegKey key = root;
+    std::optional<RegKeyGuard> guard; // the root itself is never closed
+    if (!keyPath.empty()) {
+        if (OpenForReading(os, root, keyPath, &key) != seam::kErrorSuccess) return names;
+        guard.emplace(os, key);
+    }
+    for (std::uint32_t index = 0;; ++index) {
+        std::string buffer(kNameBufferSize, ' ');
+        if (os.RegEnumKeyA(key, index, buffer.data(), kNameBufferSize) != seam::kErrorSuccess)
+            break;
+        // A name without a terminator fills the whole buffer; take it all.
+        buffer.resize(std::min<std::size_t>(buffer.find('\0'), buffer.size()));
+        names.push_back(os.FromAnsi(buffer));
+    }
+    return names;
+}
+
+RegValue RegQueryValue(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath,
+                       const std::wstring &valueName, const std::optional<RegValue> &defaultValue) {
+    seam::RegKey key = 0;
+    if (OpenForReading(os, root, keyPath, &key) != seam::kErrorSuccess)
+        return defaultValue.value_or(RegValue{});
+    RegKeyGuard guard(os, key);
+
+    const std::string name = os.ToAnsi(valueName);
+    std::uint32_t type = 0;
+    std::uint32_t size = kFirstBufferSize;
+    std::vector<std::uint8_t> buffer(kFirstBufferSize, 0);
+    if (os.RegQueryValueExA(key, name, &type, buffer.data(), &size) == seam::kErrorMoreData) {
+        buffer.assign(size, 0);
+        os.RegQueryValueExA(key, name, &type, buffer.data(), &size);
+        // A value that grew between the two queries did not fit its buffer, so the
+        // buffer holds no value: it counts as unreadable, like a missing one.
+        if (size > buffer.size()) throw seam::UnsupportedValueTypeError();
+    }
+    return ConvertRegValue(os, type, buffer, size);
+}
+
+RegValue ConvertRegValue(seam::Platform &os, std::uint32_t type,
+                         const std::vector<std::uint8_t> &buffer, std::uint32_t size) {
+    // Never take more bytes than the buffer holds, whatever size was reported.
+    const std::int64_t bytes =
+        std::min<std::int64_t>(size, static_cast<std::int64_t>(buffer.size()));
+    switch (type) {
+    case kRegSz:
+    case kRegExpandSz:
+        return LeadingText(os, buffer, bytes - 1);
+    case kRegMultiSz:
+        return LeadingText(os, buffer, bytes - 2);
+    case kRegBinary:
+        return std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + bytes);
+    case kRegDword: {
+        std::uint8_t raw[4] = {0, 0, 0, 0};
+        if (!buffer.empty())
+            std::memcpy(raw, buffer.data(), std::min<std::size_t>(4, buffer.size()));
+        const std::uint32_t value =
+            raw[0] | (raw[1] << 8) | (raw[2] << 16) | (static_cast<std::uint32_t>(raw[3]) << 24);
+        return static_cast<std::int32_t>(value);
+    }
+    default:
+        throw seam::UnsupportedValueTypeError();
+    }
+}
+
+} // namespace MRegistry

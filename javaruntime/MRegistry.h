@@ -1,0 +1,36 @@
+// Read-only registry access: key test, sub-key list and typed value read.
+#pragma once
+
+#include "seam/Platform.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace MRegistry {
+
+// The tagged value: empty, text, 32-bit signed integer or byte array.
+using RegValue =
+    std::variant<std::monostate, std::wstring, std::int32_t, std::vector<std::uint8_t>>;
+
+bool RegKeyExists(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath);
+
+// Direct sub-key names in the registry's enumeration order; an empty path lists
+// the root itself.
+std::vector<std::wstring> RegEnumSubKeys(seam::Platform &os, seam::RegKey root,
+                                         const std::wstring &keyPath);
+
+// Throws seam::AppError 1001 for a missing value or a type it does not convert,
+// and 5 where a text's length would be negative. The default answers only for a
+// key that cannot be opened.
+RegValue RegQueryValue(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath,
+                       const std::wstring &valueName,
+                       const std::optional<RegValue> &defaultValue = std::nullopt);
+
+// Turns the raw result of the last query into the tagged value.
+RegValue ConvertRegValue(seam::Platform &os, std::uint32_t type,
+                         const std::vector<std::uint8_t> &buffer, std::uint32_t size);
+
+} // namespace MRegistry

@@ -1,0 +1,42 @@
+#include "launcher/CommandLine.h"
+
+namespace {
+
+struct ClassPathEntry {
+    const wchar_t *path;
+    const wchar_t *terminator;
+};
+
+constexpr ClassPathEntry kClassPath[] = {
+    {L"\\SMSServer\\lib\\comm.jar", L";"},
+    {L"\\SMSServer\\lib\\jdc.jar", L";"},
+    {L"\\SMSServer\\lib\\jxl.jar", L";"},
+    {L"\\SMSServer\\lib\\log4j-1.2.8.jar", L";"},
+    {L"\\SMSServer\\lib\\slf4j-api-1.1.0.jar", L";"},
+    {L"\\SMSServer\\lib\\slf4j-log4j12-1.1.0.jar", L";"},
+    {L"\\SMSServer\\lib\\slf4j-simple-1.1.0.jar", L";"},
+    {L"\\SMSServer\\lib\\swing-layout-1.0.jar", L";"},
+    {L"\\SMSServer\\Dovern_Professional_SMS_Server.jar", L";"},
+    {L"\\SMSServer", L" "},
+};
+
+std::wstring ProgramPart(const std::wstring &javaHome) {
+    if (javaHome.empty()) return L"java ";
+    // Unquoted, a home with a blank would be searched as "C:\Program.exe" first
+    // and split apart by the runtime's own argument parsing.
+    if (javaHome.find_first_of(L" \t") != std::wstring::npos)
+        return L"\"" + javaHome + L"\\bin\\java.exe\" ";
+    return javaHome + L"\\bin\\java.exe ";
+}
+
+} // namespace
+
+std::wstring BuildServerCommandLine(const std::wstring &appDirectory,
+                                    const std::wstring &javaHome) {
+    std::wstring line = ProgramPart(javaHome);
+    line += L"-classpath ";
+    for (const ClassPathEntry &entry : kClassPath)
+        line += L"\"" + appDirectory + entry.path + L"\"" + entry.terminator;
+    line += kMainClass;
+    return line;
+}

@@ -1,0 +1,4 @@
+#include "launcher/Globals.h"
+
+std::wstring gJavaHome;
+std::uint32_t gServerPid = 0;

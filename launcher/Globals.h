@@ -1,0 +1,13 @@
+// The launcher's two shared globals and its title.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Home directory of the chosen Java runtime exactly as the registry holds it;
+// empty when none was chosen.
+extern std::wstring gJavaHome;
+// Process identifier of the started server; 0 until the launch sequence sets it.
+extern std::uint32_t gServerPid;
+
+inline constexpr const wchar_t *kAppTitle = L"Dovern Professional SMS Server";

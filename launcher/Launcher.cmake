@@ -1,0 +1,29 @@
+# The Windows executable: the core, its Win32 layer, the splash window and the
+# resources. Statically linked so that it imports Windows system DLLs only.
+set(SPLASH_GIF ${CMAKE_SOURCE_DIR}/launcher/resources/splash.gif)
+set(SPLASH_GIF_CPP ${CMAKE_BINARY_DIR}/generated/SplashPicture.cpp)
+add_custom_command(
+  OUTPUT ${SPLASH_GIF_CPP}
+  COMMAND ${CMAKE_COMMAND} -DINPUT=${SPLASH_GIF} -DOUTPUT=${SPLASH_GIF_CPP}
+          -DSYMBOL=kSplashGif -P ${CMAKE_SOURCE_DIR}/cmake/EmbedFile.cmake
+  DEPENDS ${SPLASH_GIF} ${CMAKE_SOURCE_DIR}/cmake/EmbedFile.cmake
+  COMMENT "Embedding the splash picture")
+
+enable_language(RC)
+add_executable(DovernProfessionalSMSServer WIN32
+  launcher/WinMain.cpp
+  launcher/SplashWindow.cpp
+  win32/Win32Platform.cpp
+  ${SPLASH_GIF_CPP}
+  launcher/resources/launcher.rc
+)
+target_link_libraries(DovernProfessionalSMSServer PRIVATE launcher_core
+  ole32 oleaut32 uuid gdi32 user32 advapi32)
+target_link_options(DovernProfessionalSMSServer PRIVATE
+  -municode -static -static-libgcc -static-libstdc++ -s -Wl,--no-insert-timestamp)
+target_compile_definitions(launcher_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_compile_definitions(DovernProfessionalSMSServer PRIVATE UNICODE _UNICODE NOMINMAX)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
+  add_subdirectory(tests/wine)
+endif()

@@ -1,0 +1,134 @@
+#include "launcher/SplashWindow.h"
+
+#include "launcher/Globals.h"
+#include "launcher/LaunchSequence.h"
+#include "launcher/ServerWatch.h"
+#include "launcher/SplashLayout.h"
+#include "win32/Win32Platform.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <cstring>
+#include <memory>
+
+extern const unsigned char kSplashGif[];
+extern const std::size_t kSplashGifSize;
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"frmSplash";
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kTimer2 = 2;
+
+// What frmSplash owns for the launcher's whole run.
+struct SplashState {
+    Win32Platform platform;
+    IPicture *picture = nullptr; // Image1
+    SIZE imageSize{};
+    bool launchStarted = false;
+};
+
+IPicture *LoadSplashPicture() {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, kSplashGifSize);
+    if (!memory) return nullptr;
+    std::memcpy(GlobalLock(memory), kSplashGif, kSplashGifSize);
+    GlobalUnlock(memory);
+    IStream *stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    IPicture *picture = nullptr;
+    if (FAILED(OleLoadPicture(stream, static_cast<LONG>(kSplashGifSize), FALSE, IID_IPicture,
+                              reinterpret_cast<void **>(&picture))))
+        picture = nullptr;
+    stream->Release();
+    return picture;
+}
+
+void PaintPicture(HWND window, const SplashState &state) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (state.picture) {
+        OLE_XSIZE_HIMETRIC width = 0;
+        OLE_YSIZE_HIMETRIC height = 0;
+        state.picture->get_Width(&width);
+        state.picture->get_Height(&height);
+        // Stretched to the control's rectangle; the picture is stored top-down.
+        state.picture->Render(dc, 0, 0, state.imageSize.cx, state.imageSize.cy, 0, height, width,
+                              -height, &paint.rcPaint);
+    }
+    EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto *state = reinterpret_cast<SplashState *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_PAINT:
+        if (state) {
+            PaintPicture(window, *state);
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        if (!state) break;
+        if (wParam == kTimer1)
+            OnLaunchTimer(state->platform, state->launchStarted);
+        else if (wParam == kTimer2)
+            WatchServer(state->platform);
+        return 0;
+    case WM_DESTROY:
+        // Closing the splash unloads it with its timers: the program ends.
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int ScreenDotsPerInch() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+} // namespace
+
+HWND CreateSplashWindow(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = SplashProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hIconSm = windowClass.hIcon;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.hbrBackground =
+        CreateSolidBrush(RGB(splash::kBackRed, splash::kBackGreen, splash::kBackBlue));
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassExW(&windowClass)) return nullptr;
+
+    const int dpi = ScreenDotsPerInch();
+    const splash::Size client = splash::ClientSize(dpi);
+    const splash::Size image = splash::ImageSize(dpi);
+    constexpr DWORD style = WS_OVERLAPPEDWINDOW;
+    RECT frame{0, 0, client.width, client.height};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int left = splash::CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width);
+    const int top = splash::CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height);
+
+    HWND window = CreateWindowExW(0, kClassName, kAppTitle, style, left, top, width, height,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    auto *state =
+        new SplashState{Win32Platform(window), LoadSplashPicture(), {image.width, image.height}};
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    SetTimer(window, kTimer1, splash::kTimer1IntervalMs, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    return window;
+}

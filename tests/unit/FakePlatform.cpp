@@ -1,0 +1,304 @@
+#include "tests/unit/FakePlatform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <cwctype>
+
+namespace {
+
+constexpr long kFileNotFound = 2;
+constexpr long kAccessDenied = 5;
+constexpr std::uint32_t kPathNotFound = 3;
+constexpr std::uint32_t kFileExists = 80;
+constexpr std::uint32_t kStillActive = 259;
+constexpr std::uint32_t kRegDwordBigEndian = 5;
+
+std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
+
+} // namespace
+
+FakePlatform::FakePlatform() { keys_[""] = Key{}; }
+
+std::string FakePlatform::Upper(std::string text) {
+    for (char &c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Windows folds letter case and doubled separators in file paths.
+std::wstring FakePlatform::Normal(const std::wstring &path) {
+    std::wstring result;
+    for (wchar_t c : path) {
+        if (c == L'\\' && !result.empty() && result.back() == L'\\') continue;
+        result += static_cast<wchar_t>(std::towupper(c));
+    }
+    if (result.size() > 1 && result.back() == L'\\') result.pop_back();
+    return result;
+}
+
+std::optional<FaultKind> FakePlatform::Record(const char *call) {
+    calls.emplace_back(call);
+    if (fault && fault->callNumber == calls.size() - 1) return fault->kind;
+    return std::nullopt;
+}
+
+void FakePlatform::AddKey(const std::string &path) {
+    std::string parent;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        const std::string name = path.substr(start, end - start);
+        const std::string full = parent.empty() ? name : parent + "\\" + name;
+        Key &parentKey = keys_[Upper(parent)];
+        if (!keys_.count(Upper(full))) {
+            parentKey.subKeys.push_back(name);
+            keys_[Upper(full)] = Key{};
+        }
+        parent = full;
+        start = end + 1;
+    }
+}
+
+void FakePlatform::SetValue(const std::string &keyPath, const std::string &name,
+                            FakeRegValue value) {
+    AddKey(keyPath);
+    keys_[Upper(keyPath)].values[Upper(name)] = std::move(value);
+}
+
+void FakePlatform::SetString(const std::string &keyPath, const std::string &name,
+                             const std::string &text) {
+    SetValue(keyPath, name, Bytes(1, text + std::string(1, '\0')));
+}
+
+FakeRegValue FakePlatform::Bytes(std::uint32_t type, const std::string &bytes) {
+    return FakeRegValue{type, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), std::nullopt};
+}
+
+void FakePlatform::AddFolder(const std::wstring &path) {
+    std::wstring normal = Normal(path);
+    for (std::size_t at = normal.find(L'\\'); at != std::wstring::npos;
+         at = normal.find(L'\\', at + 1))
+        folders_.insert(normal.substr(0, at));
+    folders_.insert(normal);
+}
+
+void FakePlatform::AddFile(const std::wstring &path, const std::string &content) {
+    const std::wstring normal = Normal(path);
+    AddFolder(normal.substr(0, normal.find_last_of(L'\\')));
+    files_[normal] = content;
+}
+
+bool FakePlatform::HasFile(const std::wstring &path) const {
+    return files_.count(Normal(path)) > 0;
+}
+
+std::string FakePlatform::FileContent(const std::wstring &path) const {
+    const auto found = files_.find(Normal(path));
+    return found == files_.end() ? std::string() : found->second;
+}
+
+long FakePlatform::RegOpenKeyExA(seam::RegKey root, const std::string &subKey,
+                                 std::uint32_t options, std::uint32_t samDesired,
+                                 seam::RegKey *result) {
+    const auto injected = Record("RegOpenKeyExA");
+    *result = 0;
+    std::string base;
+    if (root != seam::kHKeyLocalMachine) {
+        if (!handles_.count(root)) return 6; // ERROR_INVALID_HANDLE
+        base = handles_[root];
+    }
+    if (injected) return kAccessDenied;
+    if (options != 0 || samDesired != seam::kKeyRead) return 87; // ERROR_INVALID_PARAMETER
+    const std::string full = base.empty() ? subKey : subKey.empty() ? base : base + "\\" + subKey;
+    if (!keys_.count(Upper(full))) return kFileNotFound;
+    *result = nextKey_++;
+    handles_[*result] = Upper(full);
+    openKeys.insert(*result);
+    return seam::kErrorSuccess;
+}
+
+long FakePlatform::RegEnumKeyA(seam::RegKey key, std::uint32_t index, char *name,
+                               std::uint32_t nameSize) {
+    const auto injected = Record("RegEnumKeyA");
+    ++enumerations;
+    std::string path;
+    if (key != seam::kHKeyLocalMachine) {
+        if (!handles_.count(key)) return 6;
+        path = handles_[key];
+    }
+    if (injected) return kAccessDenied;
+    const Key &k = keys_[path];
+    if (index >= k.subKeys.size()) return seam::kErrorNoMoreItems;
+    const std::string &subKey = k.subKeys[index];
+    if (subKey.size() + 1 > nameSize) return seam::kErrorMoreData;
+    std::memcpy(name, subKey.c_str(), subKey.size() + 1);
+    return seam::kErrorSuccess;
+}
+
+long FakePlatform::RegQueryValueExA(seam::RegKey key, const std::string &valueName,
+                                    std::uint32_t *type, std::uint8_t *data,
+                                    std::uint32_t *dataSize) {
+    const auto injected = Record("RegQueryValueExA");
+    ++queries;
+    if (!handles_.count(key)) return 6;
+    Key &k = keys_[handles_[key]];
+    auto found = k.values.find(Upper(valueName));
+    if (injected == FaultKind::Fail || injected == FaultKind::MissingValue ||
+        found == k.values.end())
+        return kFileNotFound;
+    FakeRegValue &value = found->second;
+    if (injected == FaultKind::OtherType) value.type = kRegDwordBigEndian;
+    if (injected == FaultKind::EmptyValue) value.data.clear();
+    if (injected == FaultKind::GrowingValue)
+        value.afterFirstQuery = std::vector<std::uint8_t>(value.data.size() + 2000, 'x');
+    *type = value.type;
+    const std::uint32_t capacity = *dataSize;
+    *dataSize = static_cast<std::uint32_t>(value.data.size());
+    const long rc = value.data.size() > capacity ? seam::kErrorMoreData : seam::kErrorSuccess;
+    if (rc == seam::kErrorSuccess && !value.data.empty())
+        std::memcpy(data, value.data.data(), value.data.size());
+    if (value.afterFirstQuery) {
+        value.data = *value.afterFirstQuery;
+        value.afterFirstQuery.reset();
+    }
+    return rc;
+}
+
+long FakePlatform::RegCloseKey(seam::RegKey key) {
+    Record("RegCloseKey");
+    if (key == seam::kHKeyLocalMachine) {
+        ++rootCloses;
+        return seam::kErrorSuccess;
+    }
+    if (!openKeys.erase(key)) return 6;
+    handles_.erase(key);
+    return seam::kErrorSuccess;
+}
+
+std::string FakePlatform::ToAnsi(const std::wstring &text) {
+    std::string result;
+    for (wchar_t c : text)
+        result += c < 256 ? static_cast<char>(c) : '?';
+    return result;
+}
+
+std::wstring FakePlatform::FromAnsi(const std::string &text) {
+    std::wstring result;
+    for (char c : text)
+        result += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    return result;
+}
+
+std::uint32_t FakePlatform::FileExists(const std::wstring &path, bool *exists) {
+    if (Record("FileExists")) return 21; // ERROR_NOT_READY
+    *exists = HasFile(path);
+    return 0;
+}
+
+std::uint32_t FakePlatform::CopyFile(const std::wstring &source, const std::wstring &destination,
+                                     bool overwrite) {
+    if (Record("CopyFile")) return kAccessDenied;
+    std::wstring target = destination;
+    if (!target.empty() && target.back() == L'\\') {
+        if (!folders_.count(Normal(target))) return kPathNotFound;
+        target += source.substr(source.find_last_of(L'\\') + 1);
+    }
+    if (!HasFile(source)) return kFileNotFound;
+    if (HasFile(target) && !overwrite) return kFileExists;
+    files_[Normal(target)] = FileContent(source);
+    copies.emplace_back(source, target);
+    events.push_back("CopyFile " + Narrow(target));
+    return 0;
+}
+
+std::wstring FakePlatform::ErrorDescription(std::uint32_t error) {
+    Record("ErrorDescription");
+    return L"Description of error " + std::to_wstring(error);
+}
+
+std::uint32_t FakePlatform::StartProcess(const std::wstring &commandLine, int showWindow,
+                                         std::uint32_t *processId) {
+    if (Record("StartProcess")) return kFileNotFound;
+    if (startError) return startError;
+    started.push_back({commandLine, showWindow, currentDirectory});
+    events.push_back("StartProcess");
+    *processId = nextPid;
+    processes[nextPid] = FakeProcess{};
+    return 0;
+}
+
+seam::ProcHandle FakePlatform::OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
+                                           std::uint32_t processId) {
+    if (Record("OpenProcess")) return 0;
+    const auto found = processes.find(processId);
+    if (desiredAccess != 0x100400u || inheritHandle || found == processes.end()) return 0;
+    const FakeProcess &process = found->second;
+    if (!process.running && !process.heldElsewhere) return 0; // no longer exists
+    const seam::ProcHandle handle = nextHandle_;
+    nextHandle_ += 4;
+    processHandles_[handle] = processId;
+    openProcesses.insert(handle);
+    return handle;
+}
+
+bool FakePlatform::GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) {
+    Record("GetExitCodeProcess");
+    const auto found = processHandles_.find(process);
+    if (found == processHandles_.end()) return false;
+    const FakeProcess &p = processes[found->second];
+    *exitCode = p.running ? kStillActive : p.exitCode;
+    return true;
+}
+
+bool FakePlatform::CloseHandle(seam::ProcHandle handle) {
+    Record("CloseHandle");
+    processHandles_.erase(handle);
+    return openProcesses.erase(handle) > 0;
+}
+
+std::wstring FakePlatform::AppDirectory() {
+    Record("AppDirectory");
+    return appDirectory;
+}
+
+std::wstring FakePlatform::CurrentDirectory() {
+    Record("CurrentDirectory");
+    return currentDirectory;
+}
+
+bool FakePlatform::SetCurrentDirectory(const std::wstring &path) {
+    Record("SetCurrentDirectory");
+    currentDirectory = path;
+    events.push_back("SetCurrentDirectory " + Narrow(path));
+    return true;
+}
+
+void FakePlatform::MessageBox(const std::wstring &text, const std::wstring &caption) {
+    Record("MessageBox");
+    boxes.emplace_back(text, caption);
+    events.push_back("MessageBox " + Narrow(text));
+    if (whileBoxOpen) whileBoxOpen();
+}
+
+void FakePlatform::HideSplash() {
+    Record("HideSplash");
+    splashVisible = false;
+    events.push_back("HideSplash");
+}
+
+void FakePlatform::SetTimerEnabled(seam::Timer timer, bool enabled) {
+    Record("SetTimerEnabled");
+    const int index = timer == seam::Timer::Timer1 ? 0 : 1;
+    TimerState &state = timers[index];
+    if (enabled && !state.enabled) state.due = now + state.interval;
+    state.enabled = enabled;
+    events.push_back(std::string(index == 0 ? "Timer1 " : "Timer2 ") + (enabled ? "on" : "off"));
+}
+
+void FakePlatform::EndProgram(int exitCode) {
+    Record("EndProgram");
+    endedWith = exitCode;
+    events.push_back("EndProgram " + std::to_string(exitCode));
+    throw ProgramEnded{exitCode};
+}

@@ -1,0 +1,148 @@
+// Test double of the seam: an in-memory registry, file system and process table,
+// recorded message boxes and window calls, timers on a fake clock, and an end of
+// program that throws so a test can catch it.
+#pragma once
+
+#include "seam/Platform.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+struct ProgramEnded {
+    int exitCode;
+};
+
+// One way a single seam call can fail, applied to the call with the given number.
+enum class FaultKind {
+    Fail,         // the call answers an error (or no handle)
+    MissingValue, // RegQueryValueExA: the value does not exist
+    OtherType,    // RegQueryValueExA: the value has a type the launcher does not convert
+    EmptyValue,   // RegQueryValueExA: the value is of size 0
+    GrowingValue, // RegQueryValueExA: the value grows before the next query
+};
+
+struct Fault {
+    std::size_t callNumber;
+    FaultKind kind;
+};
+
+struct FakeRegValue {
+    std::uint32_t type = 1;
+    std::vector<std::uint8_t> data;
+    // Replaces `data` right after the first query of this value: a value that grows.
+    std::optional<std::vector<std::uint8_t>> afterFirstQuery;
+};
+
+struct FakeProcess {
+    bool running = true;
+    std::uint32_t exitCode = 0;
+    bool heldElsewhere = false; // another program keeps a handle to it
+};
+
+struct StartedProcess {
+    std::wstring commandLine;
+    int showWindow;
+    std::wstring currentDirectory;
+};
+
+class FakePlatform final : public seam::Platform {
+public:
+    FakePlatform();
+
+    // Registry set-up, all under HKEY_LOCAL_MACHINE; keys are created with their parents,
+    // sub-keys enumerate in the order they were first added.
+    void AddKey(const std::string &path);
+    void SetValue(const std::string &keyPath, const std::string &name, FakeRegValue value);
+    void SetString(const std::string &keyPath, const std::string &name, const std::string &text);
+    static FakeRegValue Bytes(std::uint32_t type, const std::string &bytes);
+
+    // File system set-up: folders, and files with their content.
+    void AddFolder(const std::wstring &path);
+    void AddFile(const std::wstring &path, const std::string &content);
+    bool HasFile(const std::wstring &path) const;
+    std::string FileContent(const std::wstring &path) const;
+
+    // Fake clock and timers.
+    std::uint64_t now = 0;
+    struct TimerState {
+        bool enabled = false;
+        unsigned interval = 0;
+        std::uint64_t due = 0;
+    };
+    TimerState timers[2];
+
+    // Seam.
+    long RegOpenKeyExA(seam::RegKey root, const std::string &subKey, std::uint32_t options,
+                       std::uint32_t samDesired, seam::RegKey *result) override;
+    long RegEnumKeyA(seam::RegKey key, std::uint32_t index, char *name,
+                     std::uint32_t nameSize) override;
+    long RegQueryValueExA(seam::RegKey key, const std::string &valueName, std::uint32_t *type,
+                          std::uint8_t *data, std::uint32_t *dataSize) override;
+    long RegCloseKey(seam::RegKey key) override;
+    std::string ToAnsi(const std::wstring &text) override;
+    std::wstring FromAnsi(const std::string &text) override;
+    std::uint32_t FileExists(const std::wstring &path, bool *exists) override;
+    std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
+                           bool overwrite) override;
+    std::wstring ErrorDescription(std::uint32_t error) override;
+    std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
+                               std::uint32_t *processId) override;
+    seam::ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
+                                 std::uint32_t processId) override;
+    bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;
+    bool CloseHandle(seam::ProcHandle handle) override;
+    std::wstring AppDirectory() override;
+    std::wstring CurrentDirectory() override;
+    bool SetCurrentDirectory(const std::wstring &path) override;
+    void MessageBox(const std::wstring &text, const std::wstring &caption) override;
+    void HideSplash() override;
+    void SetTimerEnabled(seam::Timer timer, bool enabled) override;
+    void EndProgram(int exitCode) override;
+
+    // What happened.
+    std::vector<std::string> calls;  // every seam call's name, in order
+    std::vector<std::string> events; // what a user or the system would see, in order
+    std::vector<std::pair<std::wstring, std::wstring>> boxes; // text, caption
+    std::vector<StartedProcess> started;
+    std::vector<std::pair<std::wstring, std::wstring>> copies; // source, target file
+    std::optional<int> endedWith;
+    std::set<seam::RegKey> openKeys;
+    std::set<seam::ProcHandle> openProcesses;
+    int rootCloses = 0;
+    int queries = 0;
+    int enumerations = 0;
+    bool splashVisible = true;
+    std::vector<std::string> lastEnumKeyPaths;
+
+    // Behaviour.
+    std::wstring appDirectory = L"C:\\Apps\\Server";
+    std::wstring currentDirectory = L"C:\\Users\\me";
+    std::uint32_t nextPid = 4242;
+    std::uint32_t startError = 0;
+    std::map<std::uint32_t, FakeProcess> processes;
+    std::optional<Fault> fault;
+    std::function<void()> whileBoxOpen; // runs while a message box is shown
+
+private:
+    struct Key {
+        std::vector<std::string> subKeys;
+        std::map<std::string, FakeRegValue> values;
+        bool queriedOnce = false;
+    };
+    std::optional<FaultKind> Record(const char *call);
+    static std::string Upper(std::string text);
+    static std::wstring Normal(const std::wstring &path);
+    std::map<std::string, Key> keys_; // by upper-case full path
+    std::map<std::string, std::set<std::string>> queriedValues_;
+    std::map<seam::RegKey, std::string> handles_;
+    std::map<seam::ProcHandle, std::uint32_t> processHandles_;
+    std::set<std::wstring> folders_;
+    std::map<std::wstring, std::string> files_; // by normalised path
+    seam::RegKey nextKey_ = 0x1000;
+    seam::ProcHandle nextHandle_ = 0x400;
+};

@@ -1,0 +1,38 @@
+#include "tests/unit/FakeSplash.h"
+
+#include "launcher/LaunchSequence.h"
+#include "launcher/ServerWatch.h"
+#include "launcher/SplashLayout.h"
+
+FakeSplash::FakeSplash(FakePlatform &os) : os_(os) {
+    os_.timers[0] = {true, splash::kTimer1IntervalMs, splash::kTimer1IntervalMs};
+    os_.timers[1] = {false, splash::kTimer2IntervalMs, 0};
+}
+
+void FakeSplash::Tick(seam::Timer timer) {
+    const int index = timer == seam::Timer::Timer1 ? 0 : 1;
+    ticks.emplace_back(os_.now, index + 1);
+    if (index == 0)
+        OnLaunchTimer(os_, launchStarted);
+    else
+        WatchServer(os_);
+}
+
+void FakeSplash::RunUntil(std::uint64_t until) {
+    while (!ended()) {
+        int next = -1;
+        for (int i = 0; i < 2; ++i) {
+            const auto &t = os_.timers[i];
+            if (t.enabled && t.due <= until && (next < 0 || t.due < os_.timers[next].due)) next = i;
+        }
+        if (next < 0) break;
+        os_.now = os_.timers[next].due;
+        os_.timers[next].due = os_.now + os_.timers[next].interval;
+        try {
+            Tick(next == 0 ? seam::Timer::Timer1 : seam::Timer::Timer2);
+        } catch (const ProgramEnded &) {
+            return;
+        }
+    }
+    if (!ended()) os_.now = until;
+}

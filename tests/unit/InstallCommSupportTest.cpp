@@ -1,0 +1,97 @@
+#include "javaruntime/mod_main.h"
+#include "tests/unit/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::wstring kHome = L"C:\\Java\\jre6";
+const std::wstring kSource = L"C:\\dovern\\GsmModemJar\\";
+
+class InstallCommSupportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        os.AddFolder(kHome + L"\\lib\\ext");
+        os.AddFolder(kHome + L"\\bin");
+        for (const wchar_t *name :
+             {L"Comm.jar", L"javax.comm.properties", L"Win32com.dll", L"jdc.jar"})
+            os.AddFile(kSource + name, "new " + std::string(name, name + std::wcslen(name)));
+    }
+
+    std::vector<std::wstring> Targets() const {
+        std::vector<std::wstring> targets;
+        for (const auto &copy : os.copies)
+            targets.push_back(copy.second);
+        return targets;
+    }
+
+    FakePlatform os;
+};
+
+TEST_F(InstallCommSupportTest, CopiesAllFourInOrderIntoTheRuntime) {
+    mod_main::InstallCommSupport(os, kHome);
+    EXPECT_EQ(Targets(), (std::vector<std::wstring>{kHome + L"\\lib\\ext\\Comm.jar",
+                                                    kHome + L"\\lib\\javax.comm.properties",
+                                                    kHome + L"\\bin\\Win32com.dll",
+                                                    kHome + L"\\lib\\ext\\jdc.jar"}));
+    EXPECT_EQ(os.FileContent(kHome + L"\\bin\\Win32com.dll"), "new Win32com.dll");
+    EXPECT_TRUE(os.boxes.empty());
+}
+
+TEST_F(InstallCommSupportTest, PresentFilesAreNeverReplacedNorTheSourceTouched) {
+    os.AddFile(kHome + L"\\lib\\ext\\Comm.jar", "old");
+    os.AddFile(kHome + L"\\bin\\Win32com.dll", "old");
+    mod_main::InstallCommSupport(os, kHome);
+    EXPECT_EQ(Targets(), (std::vector<std::wstring>{kHome + L"\\lib\\javax.comm.properties",
+                                                    kHome + L"\\lib\\ext\\jdc.jar"}));
+    EXPECT_EQ(os.FileContent(kHome + L"\\lib\\ext\\Comm.jar"), "old");
+
+    FakePlatform bare; // all present, no source folder at all
+    for (const wchar_t *path : {L"\\lib\\ext\\Comm.jar", L"\\lib\\javax.comm.properties",
+                                L"\\bin\\Win32com.dll", L"\\lib\\ext\\jdc.jar"})
+        bare.AddFile(kHome + path, "mine");
+    mod_main::InstallCommSupport(bare, kHome);
+    EXPECT_TRUE(bare.copies.empty());
+    EXPECT_TRUE(bare.boxes.empty());
+}
+
+TEST_F(InstallCommSupportTest, FirstFailureStopsTheRestKeepsEarlierCopiesAndTellsTwice) {
+    FakePlatform missing; // source folder missing
+    missing.AddFolder(kHome + L"\\lib\\ext");
+    missing.AddFolder(kHome + L"\\bin");
+    mod_main::InstallCommSupport(missing, kHome);
+    EXPECT_EQ(std::count(missing.calls.begin(), missing.calls.end(), "CopyFile"), 1);
+    ASSERT_EQ(missing.boxes.size(), 2u);
+    EXPECT_EQ(missing.boxes[0].first, L"Description of error 2");
+    EXPECT_EQ(missing.boxes[1].first, L"Error While Copying JAR File");
+    EXPECT_EQ(missing.boxes[1].second, L"Dovern Professional SMS Server");
+
+    // Row 3's source is missing: rows 1 and 2 stay copied, row 4 is never tried.
+    FakePlatform rowThree;
+    rowThree.AddFolder(kHome + L"\\lib\\ext");
+    rowThree.AddFolder(kHome + L"\\bin");
+    for (const wchar_t *name : {L"Comm.jar", L"javax.comm.properties", L"jdc.jar"})
+        rowThree.AddFile(kSource + name, "x");
+    mod_main::InstallCommSupport(rowThree, kHome);
+    EXPECT_EQ(rowThree.copies.size(), 2u);
+    EXPECT_TRUE(rowThree.HasFile(kHome + L"\\lib\\javax.comm.properties"));
+    EXPECT_FALSE(rowThree.HasFile(kHome + L"\\lib\\ext\\jdc.jar"));
+    EXPECT_EQ(rowThree.boxes.size(), 2u);
+}
+
+TEST_F(InstallCommSupportTest, MissingFolderIsNotCreated) {
+    FakePlatform noExt;
+    noExt.AddFolder(kHome + L"\\bin");
+    noExt.AddFile(kSource + L"Comm.jar", "x");
+    mod_main::InstallCommSupport(noExt, kHome);
+    EXPECT_TRUE(noExt.copies.empty());
+    EXPECT_EQ(noExt.boxes.front().first, L"Description of error 3");
+}
+
+TEST_F(InstallCommSupportTest, TrailingBackslashGivesDoubledSeparatorPassedOnUnchanged) {
+    mod_main::InstallCommSupport(os, kHome + L"\\");
+    EXPECT_EQ(os.copies.front().second, kHome + L"\\\\lib\\ext\\Comm.jar");
+    EXPECT_EQ(os.boxes.size(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+#include "launcher/LaunchSequence.h"
+#include "launcher/Globals.h"
+#include "tests/unit/FakePlatform.h"
+#include "tests/unit/FakeSplash.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+
+class LaunchSequenceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gJavaHome.clear();
+        gServerPid = 0;
+        os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", "C:\\Java\\jre6");
+        os.AddFolder(L"C:\\Java\\jre6\\lib\\ext");
+        os.AddFolder(L"C:\\Java\\jre6\\bin");
+        for (const wchar_t *name :
+             {L"Comm.jar", L"javax.comm.properties", L"Win32com.dll", L"jdc.jar"})
+            os.AddFile(std::wstring(L"C:\\dovern\\GsmModemJar\\") + name, "x");
+    }
+    void TearDown() override {
+        EXPECT_TRUE(os.openKeys.empty());
+        EXPECT_TRUE(os.openProcesses.empty());
+    }
+
+    FakePlatform os;
+    FakeSplash splash{os};
+};
+
+TEST_F(LaunchSequenceTest, StepsRunInOrderAndStartTheServerHiddenFromTheAppDirectory) {
+    splash.RunUntil(2000);
+    EXPECT_EQ(os.events, (std::vector<std::string>{
+                             "HideSplash", "CopyFile C:\\Java\\jre6\\lib\\ext\\Comm.jar",
+                             "CopyFile C:\\Java\\jre6\\lib\\javax.comm.properties",
+                             "CopyFile C:\\Java\\jre6\\bin\\Win32com.dll",
+                             "CopyFile C:\\Java\\jre6\\lib\\ext\\jdc.jar",
+                             "SetCurrentDirectory C:\\Apps\\Server", "StartProcess",
+                             "SetCurrentDirectory C:\\Users\\me", "Timer1 off", "Timer2 on"}));
+    ASSERT_EQ(os.started.size(), 1u);
+    EXPECT_EQ(os.started[0].commandLine.size(), 529u);
+    EXPECT_EQ(os.started[0].commandLine.rfind(L"C:\\Java\\jre6\\bin\\java.exe -classpath ", 0), 0u);
+    EXPECT_EQ(os.started[0].showWindow, 0);
+    EXPECT_EQ(os.started[0].currentDirectory, L"C:\\Apps\\Server");
+    EXPECT_EQ(os.currentDirectory, L"C:\\Users\\me");
+    EXPECT_EQ(gServerPid, 4242u);
+    EXPECT_FALSE(os.splashVisible);
+}
+
+TEST_F(LaunchSequenceTest, TickDuringAMessageBoxDoesNotStartItAgain) {
+    FakePlatform::TimerState before{};
+    os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", "C:\\NoSuchRuntime");
+    os.whileBoxOpen = [&] {
+        before = os.timers[0];
+        splash.Tick(seam::Timer::Timer1);
+    };
+    splash.RunUntil(2000);
+    EXPECT_TRUE(before.enabled) << "Timer1 is still on while the box is open";
+    EXPECT_EQ(os.boxes.size(), 2u);
+    EXPECT_EQ(os.started.size(), 1u);
+    EXPECT_EQ(std::count(os.events.begin(), os.events.end(), "HideSplash"), 1);
+}
+
+TEST_F(LaunchSequenceTest, MissingRuntimeEndsBeforeAnyStart) {
+    FakePlatform bare;
+    FakeSplash run(bare);
+    run.RunUntil(100000);
+    EXPECT_EQ(bare.endedWith, 1);
+    EXPECT_EQ(bare.events.front(), "HideSplash");
+    EXPECT_TRUE(bare.started.empty());
+    EXPECT_FALSE(bare.timers[1].enabled);
+    EXPECT_EQ(gServerPid, 0u);
+    EXPECT_EQ(run.ticks.size(), 1u);
+}
+
+TEST_F(LaunchSequenceTest, FailingStartNamesTheErrorAndEnds) {
+    os.startError = 2;
+    splash.RunUntil(100000);
+    ASSERT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes[0].first, L"Run-time error '2':\r\n\r\nDescription of error 2");
+    EXPECT_EQ(os.boxes[0].second, L"Dovern Professional SMS Server");
+    EXPECT_EQ(os.endedWith, 1);
+    EXPECT_EQ(gServerPid, 0u);
+    EXPECT_FALSE(os.timers[1].enabled);
+}
+
+TEST_F(LaunchSequenceTest, ProcessIdentifierIsStoredAtFullWidth) {
+    os.nextPid = 0xFFFFFFFCu;
+    splash.RunUntil(2000);
+    EXPECT_EQ(gServerPid, 0xFFFFFFFCu);
+}
+
+TEST_F(LaunchSequenceTest, Timer2TakesOverOneFullIntervalAfterTheLaunch) {
+    splash.RunUntil(1999);
+    EXPECT_TRUE(os.started.empty());
+    splash.RunUntil(45000);
+    os.processes[gServerPid].running = false; // the server exits with code 0 at 45 s
+    splash.RunUntil(200000);
+    EXPECT_EQ(splash.ticks,
+              (std::vector<std::pair<std::uint64_t, int>>{{2000, 1}, {32000, 2}, {62000, 2}}));
+    EXPECT_EQ(os.endedWith, 0);
+    EXPECT_EQ(os.now, 62000u);
+}
+
+TEST_F(LaunchSequenceTest, MinimisedOrNotTheFirstTickComesAt2000) {
+    splash.RunUntil(600000);
+    ASSERT_FALSE(splash.ticks.empty());
+    EXPECT_EQ(splash.ticks.front(), (std::pair<std::uint64_t, int>{2000, 1}));
+    EXPECT_FALSE(os.endedWith.has_value()) << "a running server keeps the launcher resident";
+    EXPECT_EQ(splash.ticks.size(), 1u + (600000 - 2000) / 30000);
+}
+
+} // namespace

@@ -1,0 +1,47 @@
+// The seam answered by the real Win32 API.
+#pragma once
+
+#include "seam/Platform.h"
+
+#include "win32/WindowsApi.h"
+
+class Win32Platform final : public seam::Platform {
+public:
+    // `splash` is the window whose visibility and timers the launcher controls.
+    explicit Win32Platform(HWND splash) : splash_(splash) {}
+
+    long RegOpenKeyExA(seam::RegKey root, const std::string &subKey, std::uint32_t options,
+                       std::uint32_t samDesired, seam::RegKey *result) override;
+    long RegEnumKeyA(seam::RegKey key, std::uint32_t index, char *name,
+                     std::uint32_t nameSize) override;
+    long RegQueryValueExA(seam::RegKey key, const std::string &valueName, std::uint32_t *type,
+                          std::uint8_t *data, std::uint32_t *dataSize) override;
+    long RegCloseKey(seam::RegKey key) override;
+
+    std::string ToAnsi(const std::wstring &text) override;
+    std::wstring FromAnsi(const std::string &text) override;
+
+    std::uint32_t FileExists(const std::wstring &path, bool *exists) override;
+    std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
+                           bool overwrite) override;
+    std::wstring ErrorDescription(std::uint32_t error) override;
+
+    std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
+                               std::uint32_t *processId) override;
+    seam::ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
+                                 std::uint32_t processId) override;
+    bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;
+    bool CloseHandle(seam::ProcHandle handle) override;
+
+    std::wstring AppDirectory() override;
+    std::wstring CurrentDirectory() override;
+    bool SetCurrentDirectory(const std::wstring &path) override;
+
+    void MessageBox(const std::wstring &text, const std::wstring &caption) override;
+    void HideSplash() override;
+    void SetTimerEnabled(seam::Timer timer, bool enabled) override;
+    void EndProgram(int exitCode) override;
+
+private:
+    HWND splash_;
+};
