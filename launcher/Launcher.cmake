@@ -24,6 +24,11 @@ target_link_options(DovernProfessionalSMSServer PRIVATE
 target_compile_definitions(launcher_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_compile_definitions(DovernProfessionalSMSServer PRIVATE UNICODE _UNICODE NOMINMAX)
 
+include(${CMAKE_SOURCE_DIR}/cmake/Packaging.cmake OPTIONAL)
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
   add_subdirectory(tests/wine)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/bench/CMakeLists.txt)
+  add_subdirectory(tests/bench)
 endif()
