@@ -72,10 +72,11 @@ RegValue RegQueryValue(seam::Platform &os, seam::RegKey root, const std::wstring
     std::vector<std::uint8_t> buffer(kFirstBufferSize, 0);
     if (os.RegQueryValueExA(key, name, &type, buffer.data(), &size) == seam::kErrorMoreData) {
         buffer.assign(size, 0);
-        os.RegQueryValueExA(key, name, &type, buffer.data(), &size);
-        // A value that grew between the two queries did not fit its buffer, so the
-        // buffer holds no value: it counts as unreadable, like a missing one.
-        if (size > buffer.size()) throw seam::UnsupportedValueTypeError();
+        // A value that changed or vanished since the first query leaves the new
+        // buffer unfilled (one that grew answers "more data" again): it counts as
+        // unreadable, like a missing value, rather than as a text of NULs.
+        if (os.RegQueryValueExA(key, name, &type, buffer.data(), &size) != seam::kErrorSuccess)
+            throw seam::UnsupportedValueTypeError();
     }
     return ConvertRegValue(os, type, buffer, size);
 }

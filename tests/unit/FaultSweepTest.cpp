@@ -1,0 +1,154 @@
+// Runs a whole launcher run on the test doubles, then reruns it once for every
+// seam call it made and every way that call can fail, and checks each outcome.
+#include "javaruntime/mod_main.h"
+#include "launcher/Globals.h"
+#include "tests/unit/FakePlatform.h"
+#include "tests/unit/FakeSplash.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <map>
+
+namespace {
+
+const std::string kRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+const std::wstring kM3 = L"Error While Searching JVM on Your Machine";
+const std::wstring kCopyFailed = L"Error While Copying JAR File";
+const std::wstring kUnsupported = L"Unsupported value type";
+const std::wstring kInvalid = L"Invalid procedure call or argument";
+
+// A machine with an old and a suitable runtime, the support files to copy, and a
+// server that runs for 45 s. A long home makes the value take two queries.
+void BuildWorld(FakePlatform &os, bool longHome) {
+    const std::string home = longHome ? "C:\\" + std::string(1500, 'j') : "C:\\Java\\jre6";
+    os.SetString(kRuntimeKey + "\\1.4.2_19", "JavaHome", "C:\\Java\\old");
+    os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", home);
+    const std::wstring wideHome(home.begin(), home.end());
+    os.AddFolder(wideHome + L"\\lib\\ext");
+    os.AddFolder(wideHome + L"\\bin");
+    for (const wchar_t *name : {L"Comm.jar", L"javax.comm.properties", L"Win32com.dll", L"jdc.jar"})
+        os.AddFile(std::wstring(L"C:\\dovern\\GsmModemJar\\") + name, "x");
+}
+
+void RunLauncher(FakePlatform &os) {
+    gJavaHome.clear();
+    gServerPid = 0;
+    FakeSplash splash(os);
+    splash.RunUntil(45000);
+    if (!os.started.empty()) os.processes[os.nextPid].running = false;
+    splash.RunUntil(200000);
+}
+
+struct Outcome {
+    std::vector<std::wstring> boxes;
+    int exitCode = 0;
+    bool started = true;
+    bool runtimeProgram = true; // the start uses the runtime's java.exe, not "java "
+    std::uint64_t endTime = 62000;
+};
+
+Outcome Normal() { return {}; }
+Outcome SearchError(const std::wstring &description) {
+    return {{description, kM3}, 0, true, false, 62000};
+}
+Outcome Ends(const std::wstring &box) { return {{box}, 1, false, false, 2000}; }
+
+std::vector<FaultKind> KindsFor(const std::string &call) {
+    if (call == "RegQueryValueExA")
+        return {FaultKind::MissingValue, FaultKind::OtherType, FaultKind::EmptyValue,
+                FaultKind::GrowingValue};
+    static const std::set<std::string> failing = {"RegOpenKeyExA", "RegEnumKeyA",  "FileExists",
+                                                  "CopyFile",      "StartProcess", "OpenProcess"};
+    if (failing.count(call)) return {FaultKind::Fail};
+    return {};
+}
+
+// What the launcher must do when the `occurrence`-th call named `call` fails.
+Outcome Expected(const std::string &call, int occurrence, FaultKind kind, bool longHome) {
+    const std::wstring m1 = mod_main::kMsgNoRuntime;
+    const std::wstring m2 = mod_main::kMsgNoSuitableVersion;
+    if (call == "RegOpenKeyExA") {
+        if (occurrence == 0) return Ends(m1); // the runtime key test
+        if (occurrence == 1) return Ends(m2); // the sub-key list is empty
+        return {{}, 0, true, false, 62000};   // the version key vanished: quietly "java "
+    }
+    if (call == "RegEnumKeyA") return occurrence < 2 ? Ends(m2) : Normal();
+    if (call == "RegQueryValueExA") {
+        if (kind == FaultKind::EmptyValue) return SearchError(kInvalid);
+        if (kind == FaultKind::GrowingValue)
+            return longHome && occurrence == 0 ? SearchError(kUnsupported) : Normal();
+        return SearchError(kUnsupported);
+    }
+    if (call == "FileExists")
+        return {{L"Description of error 21", kCopyFailed}, 0, true, true, 62000};
+    if (call == "CopyFile") return {{L"Description of error 5", kCopyFailed}, 0, true, true, 62000};
+    if (call == "StartProcess")
+        return {{L"Run-time error '2':\r\n\r\nDescription of error 2"}, 1, false, false, 2000};
+    if (call == "OpenProcess") {
+        Outcome early = Normal();
+        if (occurrence == 0) early.endTime = 32000; // cannot be opened: counts as gone
+        return early;
+    }
+    ADD_FAILURE() << "no expected outcome for a failing " << call;
+    return {};
+}
+
+void Check(const FakePlatform &os, const Outcome &expected, bool longHome,
+           const std::string &what) {
+    SCOPED_TRACE(what);
+    EXPECT_TRUE(os.openKeys.empty()) << "registry key left open";
+    EXPECT_TRUE(os.openProcesses.empty()) << "process handle left open";
+    EXPECT_EQ(os.rootCloses, 0);
+    std::vector<std::wstring> texts;
+    for (const auto &box : os.boxes) {
+        texts.push_back(box.first);
+        EXPECT_EQ(box.second, L"Dovern Professional SMS Server");
+    }
+    EXPECT_EQ(texts, expected.boxes);
+    ASSERT_TRUE(os.endedWith.has_value()) << "the launcher never ended";
+    EXPECT_EQ(*os.endedWith, expected.exitCode);
+    EXPECT_EQ(os.calls.back(), "EndProgram") << "something was done after the end";
+    EXPECT_EQ(os.now, expected.endTime);
+    EXPECT_EQ(os.started.size(), expected.started ? 1u : 0u);
+    if (!os.started.empty()) {
+        const std::wstring &line = os.started[0].commandLine;
+        const std::wstring program =
+            expected.runtimeProgram
+                ? (longHome ? L"C:\\" + std::wstring(1500, L'j') : L"C:\\Java\\jre6") +
+                      L"\\bin\\java.exe "
+                : L"java ";
+        EXPECT_EQ(line.rfind(program + L"-classpath ", 0), 0u);
+    }
+}
+
+TEST(FaultSweep, EveryFailureOfEverySeamCallEndsAsTheLauncherMust) {
+    int runs = 0;
+    for (const bool longHome : {false, true}) {
+        FakePlatform clean;
+        BuildWorld(clean, longHome);
+        RunLauncher(clean);
+        Check(clean, Normal(), longHome, "no failure");
+        ++runs;
+
+        std::map<std::string, int> seen;
+        for (std::size_t i = 0; i < clean.calls.size(); ++i) {
+            const std::string &call = clean.calls[i];
+            const int occurrence = seen[call]++;
+            for (const FaultKind kind : KindsFor(call)) {
+                FakePlatform os;
+                BuildWorld(os, longHome);
+                os.fault = Fault{i, kind};
+                RunLauncher(os);
+                Check(os, Expected(call, occurrence, kind, longHome), longHome,
+                      call + " #" + std::to_string(occurrence) + " kind " +
+                          std::to_string(static_cast<int>(kind)) + (longHome ? " long" : ""));
+                ++runs;
+            }
+        }
+    }
+    std::cout << "fault sweep: " << runs << " runs\n";
+    EXPECT_GT(runs, 40);
+}
+
+} // namespace
