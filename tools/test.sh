@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs every test of the launcher on Debian 12, installing what it needs first:
+# unit tests (plain and under ASan/UBSan, with the fault sweep), static checks,
+# bounded fuzzing, the product's resources, the reproducible build, and the
+# end-to-end tests of the real executable under Wine and Xvfb.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+started=$(date +%s)
+passed=0
+failed=0
+failures=()
+
+stage() {
+    local name=$1
+    shift
+    local t0=$(date +%s)
+    echo "=== $name"
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "=== $name: ok ($(($(date +%s) - t0)) s)"
+    else
+        failed=$((failed + 1))
+        failures+=("$name")
+        echo "=== $name: FAILED ($(($(date +%s) - t0)) s)"
+    fi
+}
+
+preset() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j2 >/dev/null; }
+unit_tests() { preset native && ctest --preset native; }
+sanitized_unit_tests() { preset sanitize && ctest --preset sanitize; }
+product_build() {
+    preset mingw &&
+        /usr/bin/python3 tests/resources/check_resources.py build/mingw/DovernProfessionalSMSServer.exe --expect-machine i386 &&
+        /usr/bin/python3 tests/resources/check_splash_gif.py launcher/resources/splash.gif
+}
+
+tools/install_deps.sh || exit 1
+stage "unit tests" unit_tests
+stage "unit tests under ASan and UBSan" sanitized_unit_tests
+stage "static checks" tools/static_checks.sh
+stage "fuzzing (bounded)" tests/fuzz/run_fuzzers.sh 20
+stage "product build and resources" product_build
+stage "reproducible build" tests/reproducible/check_reproducible.sh
+stage "Wine end-to-end tests" tests/wine/run_wine_tests.sh
+
+echo
+echo "test command took $(($(date +%s) - started)) s"
+((failed == 0)) || echo "failed stages: ${failures[*]}"
+echo "stages: $passed passed, $failed failed"
+((failed == 0))
