@@ -125,10 +125,13 @@ HWND CreateSplashWindow(HINSTANCE instance) {
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
     auto *state =
-        new SplashState{Win32Platform(window), LoadSplashPicture(), {image.width, image.height}};
+        new SplashState{Win32Platform(window), nullptr, {image.width, image.height}};
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     SetTimer(window, kTimer1, splash::kTimer1IntervalMs, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
+    // Decoding the picture takes longer than showing the window; it is ready
+    // before the first paint all the same.
+    state->picture = LoadSplashPicture();
     UpdateWindow(window);
     return window;
 }
