@@ -1,0 +1,123 @@
+// Stands in for java.exe: records exactly how it was started, then stays alive
+// and exits as told. The launcher passes it nothing we control, so it is
+// steered by standin.cfg beside it (lines "record=", "stay_ms=", "exit=").
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::wstring moduleDir() {
+    wchar_t path[MAX_PATH * 4];
+    DWORD n = GetModuleFileNameW(nullptr, path, sizeof path / sizeof path[0]);
+    std::wstring s(path, n);
+    std::size_t slash = s.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : s.substr(0, slash);
+}
+
+std::string toUtf8(const std::wstring &w) {
+    if (w.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string s(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr,
+                        nullptr);
+    return s;
+}
+
+std::wstring fromUtf8(const std::string &s) {
+    if (s.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    return w;
+}
+
+bool readFile(const std::wstring &path, std::string &out) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
+        out.append(buf, got);
+    CloseHandle(h);
+    return true;
+}
+
+struct Config {
+    std::wstring record;
+    DWORD stayMs = 0;
+    UINT exitCode = 0;
+};
+
+Config readConfig(const std::wstring &dir) {
+    Config cfg;
+    cfg.record = dir + L"\\standin-record.txt";
+    std::string text;
+    if (!readFile(dir + L"\\standin.cfg", text)) return cfg;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        std::string key = line.substr(0, eq);
+        std::string value = line.substr(eq + 1);
+        if (key == "record")
+            cfg.record = fromUtf8(value);
+        else if (key == "stay_ms")
+            cfg.stayMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10));
+        else if (key == "exit")
+            cfg.exitCode = static_cast<UINT>(std::strtoul(value.c_str(), nullptr, 10));
+    }
+    return cfg;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    Config cfg = readConfig(moduleDir());
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    GetStartupInfoW(&si);
+    wchar_t cwd[MAX_PATH * 4];
+    DWORD cwdLen = GetCurrentDirectoryW(sizeof cwd / sizeof cwd[0], cwd);
+    wchar_t self[MAX_PATH * 4];
+    DWORD selfLen = GetModuleFileNameW(nullptr, self, sizeof self / sizeof self[0]);
+    const wchar_t *cmdline = GetCommandLineW();
+
+    // Everything goes into one block written at once, closed by "end", so a
+    // reader polling the file never takes a half-written record for a whole one.
+    std::string rec = "begin\n";
+    rec += "exe=" + toUtf8(std::wstring(self, selfLen)) + "\n";
+    rec += "cmdline=" + toUtf8(cmdline) + "\n";
+    rec += "cwd=" + toUtf8(std::wstring(cwd, cwdLen)) + "\n";
+    rec += "flags=" + std::to_string(si.dwFlags) + "\n";
+    rec += "show=" + std::to_string(si.wShowWindow) + "\n";
+    int argc = 0;
+    LPWSTR *argv = CommandLineToArgvW(cmdline, &argc);
+    rec += "argc=" + std::to_string(argv ? argc : -1) + "\n";
+    for (int i = 0; argv && i < argc; ++i)
+        rec += "argv" + std::to_string(i) + "=" + toUtf8(argv[i]) + "\n";
+    LocalFree(argv);
+    rec += "end\n";
+
+    HANDLE h = CreateFileW(cfg.record.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 90;
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, rec.data(), static_cast<DWORD>(rec.size()), &written, nullptr);
+    CloseHandle(h);
+    if (!ok || written != rec.size()) return 91;
+
+    Sleep(cfg.stayMs);
+    return static_cast<int>(cfg.exitCode);
+}

@@ -1,0 +1,211 @@
+// Finds a top-level window by its caption and reports what a user would see of
+// it; can also close, minimise, maximise or resize it and wait for it to hide.
+// Usage: window_probe.exe [--timeout MS] [--any] [ACTION...] CAPTION
+//   --any             also accept a hidden window
+//   --close | --minimize | --maximize | --restore
+//   --client W H      resize so that the client area is W x H
+//   --sleep MS
+//   --wait-hidden MS  wait until the window is hidden or gone
+// Prints key=value lines. Exit: 0 done, 1 usage, 2 no window in time,
+// 3 still visible after --wait-hidden.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring windowText(HWND hwnd) {
+    int len = GetWindowTextLengthW(hwnd);
+    std::wstring s(static_cast<std::size_t>(len) + 1, L'\0');
+    len = GetWindowTextW(hwnd, &s[0], len + 1);
+    s.resize(static_cast<std::size_t>(len));
+    return s;
+}
+
+std::wstring className(HWND hwnd) {
+    wchar_t buf[256];
+    int n = GetClassNameW(hwnd, buf, 256);
+    return std::wstring(buf, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+struct Search {
+    const wchar_t *caption;
+    bool anyVisibility;
+    HWND found;
+};
+
+BOOL CALLBACK findWindow(HWND hwnd, LPARAM lp) {
+    auto *s = reinterpret_cast<Search *>(lp);
+    if (!s->anyVisibility && !IsWindowVisible(hwnd)) return TRUE;
+    // Message boxes share the caption; they are not the window we look for.
+    if (className(hwnd) == L"#32770" || windowText(hwnd) != s->caption) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+// Milliseconds since the window's process was created, so that timings do not
+// depend on how late this probe itself started.
+long long msSinceProcessStart(HWND hwnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return -1;
+    FILETIME created, exited, kernel, user;
+    BOOL ok = GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    if (!ok) return -1;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER a, b;
+    a.LowPart = created.dwLowDateTime;
+    a.HighPart = created.dwHighDateTime;
+    b.LowPart = now.dwLowDateTime;
+    b.HighPart = now.dwHighDateTime;
+    return static_cast<long long>((b.QuadPart - a.QuadPart) / 10000);
+}
+
+void report(HWND hwnd, const char *prefix) {
+    RECT wr, cr;
+    GetWindowRect(hwnd, &wr);
+    GetClientRect(hwnd, &cr);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+    LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
+    HWND owner = GetWindow(hwnd, GW_OWNER);
+    bool taskbar = !(exStyle & WS_EX_TOOLWINDOW) && (!owner || (exStyle & WS_EX_APPWINDOW));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    std::printf("%spid=%lu\n", prefix, static_cast<unsigned long>(pid));
+    std::printf("%svisible=%d\n", prefix, IsWindowVisible(hwnd) ? 1 : 0);
+    std::printf("%siconic=%d\n", prefix, IsIconic(hwnd) ? 1 : 0);
+    std::printf("%szoomed=%d\n", prefix, IsZoomed(hwnd) ? 1 : 0);
+    std::printf("%swindow=%ld %ld %ld %ld\n", prefix, wr.left, wr.top, wr.right, wr.bottom);
+    std::printf("%sclient=%ld %ld\n", prefix, cr.right - cr.left, cr.bottom - cr.top);
+    std::printf("%sclient_origin=%ld %ld\n", prefix, origin.x, origin.y);
+    std::printf("%sstyle=0x%08lx\n", prefix, static_cast<unsigned long>(style));
+    std::printf("%sexstyle=0x%08lx\n", prefix, static_cast<unsigned long>(exStyle));
+    std::printf("%scaption_bar=%d\n", prefix, (style & WS_CAPTION) == WS_CAPTION ? 1 : 0);
+    std::printf("%ssysmenu=%d\n", prefix, (style & WS_SYSMENU) ? 1 : 0);
+    std::printf("%sminbox=%d\n", prefix, (style & WS_MINIMIZEBOX) ? 1 : 0);
+    std::printf("%smaxbox=%d\n", prefix, (style & WS_MAXIMIZEBOX) ? 1 : 0);
+    std::printf("%sthickframe=%d\n", prefix, (style & WS_THICKFRAME) ? 1 : 0);
+    std::printf("%spopup=%d\n", prefix, (style & WS_POPUP) ? 1 : 0);
+    std::printf("%staskbar=%d\n", prefix, taskbar ? 1 : 0);
+    std::printf("%sms_since_start=%lld\n", prefix, msSinceProcessStart(hwnd));
+    std::fflush(stdout);
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: window_probe.exe [--timeout MS] [--any] [--close|--minimize|"
+                         "--maximize|--restore|--client W H|--sleep MS|--wait-hidden MS]... "
+                         "CAPTION\n");
+    return 1;
+}
+
+struct Action {
+    std::wstring name;
+    long a = 0;
+    long b = 0;
+};
+
+} // namespace
+
+int wmain(int argc, wchar_t **argv) {
+    DWORD timeoutMs = 10000;
+    bool anyVisibility = false;
+    const wchar_t *caption = nullptr;
+    std::vector<Action> actions;
+    for (int i = 1; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        auto number = [&](long &out) {
+            if (i + 1 >= argc) return false;
+            out = std::wcstol(argv[++i], nullptr, 10);
+            return true;
+        };
+        Action act{arg};
+        if (arg == L"--timeout") {
+            long t = 0;
+            if (!number(t)) return usage();
+            timeoutMs = static_cast<DWORD>(t);
+        } else if (arg == L"--any") {
+            anyVisibility = true;
+        } else if (arg == L"--close" || arg == L"--minimize" || arg == L"--maximize" ||
+                   arg == L"--restore") {
+            actions.push_back(act);
+        } else if (arg == L"--client") {
+            if (!number(act.a) || !number(act.b)) return usage();
+            actions.push_back(act);
+        } else if (arg == L"--sleep" || arg == L"--wait-hidden") {
+            if (!number(act.a)) return usage();
+            actions.push_back(act);
+        } else if (arg.size() > 1 && arg[0] == L'-' && arg[1] == L'-') {
+            return usage();
+        } else {
+            caption = argv[i];
+        }
+    }
+    if (!caption) return usage();
+
+    Search search{caption, anyVisibility, nullptr};
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        EnumWindows(findWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found || GetTickCount64() >= deadline) break;
+        Sleep(20);
+    }
+    if (!search.found) {
+        std::printf("found=0\n");
+        return 2;
+    }
+    HWND hwnd = search.found;
+    std::printf("found=1\n");
+    std::printf("screen=%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    HDC screen = GetDC(nullptr);
+    std::printf("dpi=%d\n", GetDeviceCaps(screen, LOGPIXELSX));
+    ReleaseDC(nullptr, screen);
+    report(hwnd, "");
+
+    for (const Action &act : actions) {
+        if (act.name == L"--close") {
+            PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        } else if (act.name == L"--minimize") {
+            ShowWindowAsync(hwnd, SW_MINIMIZE);
+        } else if (act.name == L"--maximize") {
+            ShowWindowAsync(hwnd, SW_MAXIMIZE);
+        } else if (act.name == L"--restore") {
+            ShowWindowAsync(hwnd, SW_RESTORE);
+        } else if (act.name == L"--client") {
+            RECT r{0, 0, act.a, act.b};
+            AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                               static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)));
+            SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            report(hwnd, "resized_");
+        } else if (act.name == L"--sleep") {
+            Sleep(static_cast<DWORD>(act.a));
+        } else if (act.name == L"--wait-hidden") {
+            deadline = GetTickCount64() + static_cast<ULONGLONG>(act.a);
+            long long hiddenAt = -1;
+            for (;;) {
+                long long now = msSinceProcessStart(hwnd);
+                if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) {
+                    hiddenAt = now;
+                    break;
+                }
+                if (GetTickCount64() >= deadline) break;
+                Sleep(10);
+            }
+            std::printf("hidden_at_ms=%lld\n", hiddenAt);
+            std::printf("exists_after_hide=%d\n", IsWindow(hwnd) ? 1 : 0);
+            std::fflush(stdout);
+            if (hiddenAt < 0) return 3;
+        }
+    }
+    std::fflush(stdout);
+    return 0;
+}
