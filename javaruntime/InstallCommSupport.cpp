@@ -34,7 +34,7 @@ std::uint32_t InstallRows(seam::Platform &os, const std::wstring &javaHome) {
 
 } // namespace
 
-void InstallCommSupport(seam::Platform &os, std::wstring javaHome) {
+void InstallCommSupport(seam::Platform &os, const std::wstring &javaHome) {
     const std::uint32_t error = InstallRows(os, javaHome);
     if (error == 0) return;
     os.MessageBox(os.ErrorDescription(error), kAppTitle);

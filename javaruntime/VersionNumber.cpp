@@ -1,7 +1,5 @@
 #include "javaruntime/mod_main.h"
 
-#include <cwctype>
-
 namespace mod_main {
 
 std::optional<double> ReadVersionNumber(const std::wstring &subKeyName) {
@@ -15,20 +13,18 @@ std::optional<double> ReadVersionNumber(const std::wstring &subKeyName) {
     bool negative = false;
     if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) negative = text[at++] == L'-';
 
-    double value = 0;
-    double scale = 1;
+    // Whole digits first and one division at the end: three digits stay exact,
+    // so the result is the correctly rounded value.
+    double digits = 0;
+    double divisor = 1;
     bool anyDigit = false;
     bool afterPoint = false;
     for (; at < text.size(); ++at) {
         const wchar_t c = text[at];
         if (c >= L'0' && c <= L'9') {
             anyDigit = true;
-            if (afterPoint) {
-                scale /= 10;
-                value += (c - L'0') * scale;
-            } else {
-                value = value * 10 + (c - L'0');
-            }
+            digits = digits * 10 + (c - L'0');
+            if (afterPoint) divisor *= 10;
         } else if (c == L'.' && !afterPoint) {
             afterPoint = true;
         } else {
@@ -37,6 +33,7 @@ std::optional<double> ReadVersionNumber(const std::wstring &subKeyName) {
     }
     skipBlanks();
     if (!anyDigit || at != text.size()) return std::nullopt;
+    const double value = digits / divisor;
     return negative ? -value : value;
 }
 

@@ -24,7 +24,7 @@ inline constexpr const wchar_t *kMsgCopyFailed = L"Error While Copying JAR File"
 void FindJavaRuntime(seam::Platform &os);
 
 // Copies the four support files into the runtime where they are missing.
-void InstallCommSupport(seam::Platform &os, std::wstring javaHome);
+void InstallCommSupport(seam::Platform &os, const std::wstring &javaHome);
 
 // The version number that a sub-key name's first three characters read as, with
 // "." as the decimal symbol whatever the user's regional settings; nothing when

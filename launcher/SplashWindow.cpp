@@ -124,8 +124,7 @@ HWND CreateSplashWindow(HINSTANCE instance) {
     HWND window = CreateWindowExW(0, kClassName, kAppTitle, style, left, top, width, height,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    auto *state =
-        new SplashState{Win32Platform(window), nullptr, {image.width, image.height}};
+    auto *state = new SplashState{Win32Platform(window), nullptr, {image.width, image.height}};
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     SetTimer(window, kTimer1, splash::kTimer1IntervalMs, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);

@@ -9,6 +9,7 @@ using mod_main::ReadVersionNumber;
 TEST(VersionNumber, FirstThreeCharactersReadWithAPoint) {
     EXPECT_EQ(ReadVersionNumber(L"1.5.0_22"), 1.5);
     EXPECT_EQ(ReadVersionNumber(L"1.6.0_45"), 1.6);
+    EXPECT_EQ(ReadVersionNumber(L"1.7"), 1.7); // correctly rounded, not 1.7000000000000002
     EXPECT_EQ(ReadVersionNumber(L"1.4.2_19"), 1.4);
     EXPECT_EQ(ReadVersionNumber(L"10.0.1"), 10.0);
     EXPECT_EQ(ReadVersionNumber(L"9"), 9.0);
