@@ -1,0 +1,354 @@
+#!/usr/bin/env bash
+# Measures the launcher against bare floor programs built with the same
+# toolchain and flags, and prints one table of figure, floor, ratio and target.
+#
+# usage: tools/benchmark.sh
+#
+# Figures, each taken in one run with the program and its floor alternating
+# (ABBA order) on one Wine prefix whose wineserver stays warm throughout:
+#   1. start: from just before `wine prog.exe` until the splash window is
+#      visible; launcher vs tests/bench/bench_window.cpp; median of 10 runs each.
+#   2. watching: CPU time of the Linux process hosting the program over 65 s,
+#      which hold two ticks of the 30 s server watch, and VmRSS at the end;
+#      launcher, with a stand-in java.exe still running, vs
+#      tests/bench/bench_timer.cpp; median of 5 runs each. CPU time is taken
+#      from /proc/PID/task/*/schedstat (nanoseconds); user+sys from
+#      /proc/PID/stat is printed beside it but counts whole 10 ms ticks.
+#   3. size: the launcher's i686 executable (preset mingw, the product) vs
+#      tests/bench/bench_size.cpp (std::wstring and exceptions); the splash
+#      picture's bytes are allowed on top.
+# Targets: start and watching ratios at most 1.10; size at most
+# 1.25 x floor + picture bytes. A missed target is a result, not an error.
+#
+# The running figures use the Wine mode this host can run (see
+# tests/wine/lib.sh: 32-bit build and prefix where 32-bit code runs, else the
+# mingw64 build in a 64-bit prefix). Xvfb is started on a free display.
+# Builds go to build/bench-<preset>, apart from the developers' build trees.
+# A full run takes about 15 minutes.
+#
+# Environment:
+#   BENCH_QUICK=1       trial run: 4 start runs, 1 watching run of 35 s (one
+#                       tick) per program; not the figure
+#   BENCH_START_RUNS=N  start runs per program (default 10)
+#   BENCH_WATCH_RUNS=N  watching runs per program (default 5)
+#   BENCH_WATCH_SECS=S  watching window in seconds (default 65)
+#   BENCH_KEEP=1        keep the work directory (prefix and logs)
+#   WL_FORCE_MODE=32|64 overrides the host probe
+#
+# Exit: 0 when every figure was measured, whether or not its target was met;
+# 1 when something could not be built or measured.
+set -euo pipefail
+shopt -s inherit_errexit
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=tests/wine/lib.sh
+source "$ROOT/tests/wine/lib.sh"
+
+LAUNCHER_EXE=DovernProfessionalSMSServer.exe
+LAUNCHER_CAPTION="Dovern Professional SMS Server"
+FLOOR_CAPTION="Bench Window Floor"
+PICTURE=$ROOT/launcher/resources/splash.gif
+# The launcher starts the server once its 2000 ms splash time is over; both
+# programs' windows start this long after launch.
+WATCH_OFFSET_S=2.5
+
+if [[ ${BENCH_QUICK:-0} == 1 ]]; then
+    START_RUNS=${BENCH_START_RUNS:-4}
+    WATCH_RUNS=${BENCH_WATCH_RUNS:-1}
+    WATCH_SECS=${BENCH_WATCH_SECS:-35}
+else
+    START_RUNS=${BENCH_START_RUNS:-10}
+    WATCH_RUNS=${BENCH_WATCH_RUNS:-5}
+    WATCH_SECS=${BENCH_WATCH_SECS:-65}
+fi
+
+fail() {
+    echo "benchmark: $*" >&2
+    exit 1
+}
+
+for tool in cmake Xvfb wineserver awk; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed (see tools/install_deps.sh)"
+done
+
+wl_detect_mode
+wl_describe_mode
+[[ -x $WL_WINE ]] || fail "$WL_WINE is not installed"
+
+# --- builds -----------------------------------------------------------------
+
+build() {
+    local preset=$1 dir=$2
+    shift 2
+    echo "building preset $preset in ${dir#"$ROOT"/}: $*"
+    if ! (cd "$ROOT" && cmake --preset "$preset" -B "$dir" >"$dir.log" 2>&1 &&
+        cmake --build "$dir" -j2 --target "$@" >>"$dir.log" 2>&1); then
+        tail -n 30 "$dir.log" >&2
+        fail "build with preset $preset failed (log: $dir.log)"
+    fi
+}
+
+SIZE_DIR=$ROOT/build/bench-mingw
+RUN_DIR=$ROOT/build/bench-$WL_PRESET
+mkdir -p "$ROOT/build"
+RUN_TARGETS=(DovernProfessionalSMSServer bench_window bench_timer bench_probe wine_java_standin)
+if [[ $RUN_DIR == "$SIZE_DIR" ]]; then
+    build mingw "$SIZE_DIR" "${RUN_TARGETS[@]}" bench_size
+else
+    build mingw "$SIZE_DIR" DovernProfessionalSMSServer bench_size
+    build "$WL_PRESET" "$RUN_DIR" "${RUN_TARGETS[@]}"
+fi
+for f in "$SIZE_DIR/$LAUNCHER_EXE" "$SIZE_DIR/tests/bench/bench_size.exe" \
+    "$RUN_DIR/$LAUNCHER_EXE" "$RUN_DIR/tests/bench/bench_window.exe" \
+    "$RUN_DIR/tests/bench/bench_timer.exe" "$RUN_DIR/tests/bench/bench_probe.exe" \
+    "$RUN_DIR/tests/wine/java.exe" "$PICTURE"; do
+    [[ -f $f ]] || fail "missing $f"
+done
+
+# --- prefix -----------------------------------------------------------------
+
+WORK=$(mktemp -d /tmp/bench.XXXXXX)
+on_exit() {
+    wl_cleanup
+    if [[ ${BENCH_KEEP:-0} == 1 ]]; then
+        echo "work directory kept: $WORK"
+    else
+        rm -rf "$WORK"
+    fi
+}
+trap on_exit EXIT
+
+wl_start_xvfb "$WORK" || fail "Xvfb did not start"
+echo "preparing the prefix on display $DISPLAY"
+wl_make_template "$WORK/prefix"
+[[ -f $WORK/prefix/system.reg ]] || fail "wineboot did not make a prefix"
+
+BENCH_WIN='C:\bench'
+JAVA_HOME_WIN='C:\jre'
+bench_unix=$(wl_unix_path "$BENCH_WIN")
+jre_unix=$(wl_unix_path "$JAVA_HOME_WIN")
+mkdir -p "$bench_unix" "$jre_unix/bin" "$jre_unix/lib/ext"
+cp "$RUN_DIR/$LAUNCHER_EXE" "$RUN_DIR/tests/bench/bench_window.exe" \
+    "$RUN_DIR/tests/bench/bench_timer.exe" "$RUN_DIR/tests/bench/bench_probe.exe" "$bench_unix/"
+cp "$RUN_DIR/tests/wine/java.exe" "$jre_unix/bin/"
+# Already in the runtime, so the launcher copies nothing and shows no message.
+touch "$jre_unix/lib/ext/Comm.jar" "$jre_unix/lib/javax.comm.properties" \
+    "$jre_unix/bin/Win32com.dll" "$jre_unix/lib/ext/jdc.jar"
+# The stand-in outlives every window; it is ended after each run.
+printf 'stay_ms=%d\n' $(((WATCH_SECS + 120) * 1000)) >"$jre_unix/bin/standin.cfg"
+STANDIN_RECORD=$jre_unix/bin/standin-record.txt
+wl_add_runtime 1.6.0 "$JAVA_HOME_WIN"
+
+# A persistent server: every run, of either program, meets it warm.
+wineserver -p >/dev/null 2>&1 || true
+
+now_us() {
+    local t=${EPOCHREALTIME/[.,]/}
+    echo $((10#$t))
+}
+
+# Waits for the pattern $2 in file $1, up to $3 seconds.
+wait_for_line() {
+    local file=$1 pattern=$2 deadline=$(($(now_us) + $3 * 1000000))
+    until grep -q "$pattern" "$file" 2>/dev/null; do
+        (($(now_us) < deadline)) || return 1
+        sleep 0.005
+    done
+}
+
+probe() { wl_wine 30 "$BENCH_WIN\\bench_probe.exe" "$@"; }
+
+end_image() { probe kill "$1" >/dev/null 2>&1 || true; }
+
+# --- 1. start to a visible window ---------------------------------------------
+
+# The probe runs inside Wine, already started and polling FindWindowExW every
+# millisecond when the program is launched, and stamps the moment the window
+# turns visible with the same realtime clock as the shell's EPOCHREALTIME.
+# xdotool would cost a process and an X connection per try, several ms of
+# jitter each, on the same two CPUs as the program being timed.
+# Prints the milliseconds from launch to visible.
+measure_start() {
+    local exe=$1 caption=$2 out=$WORK/probe.out t0 seen pid probe_pid
+    : >"$out"
+    wl_wine 30 "$BENCH_WIN\\bench_probe.exe" wait "$caption" 20000 >"$out" 2>"$WORK/probe.err" &
+    probe_pid=$!
+    wait_for_line "$out" ready 30 || fail "the probe did not start"
+    t0=$(now_us)
+    "$WL_WINE" "$BENCH_WIN\\$exe" >/dev/null 2>&1 &
+    pid=$!
+    wait "$probe_pid" || fail "$exe: no visible window \"$caption\" within 20 s"
+    # The probe has ended the program.
+    wl_wait_exit "$pid" 10
+    [[ $WL_EXIT_STATUS != timeout ]] || fail "$exe did not end after the probe ended it"
+    seen=$(tr -d '\r' <"$out" | sed -n 's/^visible_us=\([0-9]*\)$/\1/p')
+    [[ -n $seen ]] || fail "$exe: the probe reported no time"
+    awk -v d=$((seen - t0)) 'BEGIN { printf "%.1f\n", d / 1000 }'
+}
+
+# --- 2. CPU and resident set while watching -----------------------------------
+
+# User+sys clock ticks of process $1 (all threads, live and ended), from stat.
+stat_ticks() {
+    local stat fields
+    stat=$(<"/proc/$1/stat")
+    # Fields after the command name, which may hold blanks: utime and stime
+    # are fields 14 and 15 of the whole line.
+    read -r -a fields <<<"${stat##*) }"
+    echo $((fields[11] + fields[12]))
+}
+
+# Nanoseconds on a CPU of every live thread of process $1, from schedstat:
+# the same time as stat, at a resolution that a nearly idle program needs.
+sched_ns() {
+    local sum=0 task run _
+    for task in "/proc/$1/task/"*; do
+        read -r run _ <"$task/schedstat" || continue
+        sum=$((sum + run))
+    done
+    echo "$sum"
+}
+
+rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+
+CLK_TCK=$(getconf CLK_TCK)
+
+# Prints "cpu_stat_ms cpu_sched_ms rss_kib" for one run of $1.
+measure_watch() {
+    local exe=$1 pid t_launch t_start t_end ticks0 ticks1 ns0 ns1 rss
+    rm -f "$STANDIN_RECORD"
+    t_launch=$(now_us)
+    "$WL_WINE" "$BENCH_WIN\\$exe" >/dev/null 2>&1 &
+    pid=$!
+    if [[ $exe == "$LAUNCHER_EXE" ]]; then
+        wait_for_line "$STANDIN_RECORD" '^end$' 30 ||
+            fail "$exe did not start the stand-in java.exe within 30 s"
+    fi
+    local offset_us
+    offset_us=$(awk -v s=$WATCH_OFFSET_S 'BEGIN { printf "%d", s * 1000000 }')
+    while (($(now_us) < t_launch + offset_us)); do sleep 0.02; done
+    kill -0 "$pid" 2>/dev/null || fail "$exe ended before the window"
+    # Wine runs the program in the very process the shell started.
+    tr '\0' ' ' <"/proc/$pid/cmdline" | grep -qF "$exe" ||
+        fail "process $pid does not host $exe"
+    ticks0=$(stat_ticks "$pid")
+    ns0=$(sched_ns "$pid")
+    t_start=$(now_us)
+    sleep "$WATCH_SECS"
+    kill -0 "$pid" 2>/dev/null || fail "$exe ended during the window"
+    ticks1=$(stat_ticks "$pid")
+    ns1=$(sched_ns "$pid")
+    rss=$(rss_kib "$pid")
+    t_end=$(now_us)
+    end_image "$exe"
+    [[ $exe == "$LAUNCHER_EXE" ]] && end_image java.exe
+    wl_wait_exit "$pid" 10
+    [[ $WL_EXIT_STATUS != timeout ]] || fail "$exe did not end"
+    awk -v t=$((ticks1 - ticks0)) -v hz="$CLK_TCK" -v n=$((ns1 - ns0)) -v r="$rss" \
+        -v w=$((t_end - t_start)) -v want="$WATCH_SECS" \
+        'BEGIN { if (w > want * 1000000 + 2000000) exit 1
+                 printf "%.0f %.2f %d\n", t * 1000 / hz, n / 1e6, r }' ||
+        fail "$exe: the window overran by more than 2 s"
+}
+
+# --- runs ---------------------------------------------------------------------
+
+median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 }
+    END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.2f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "warming up (not counted)"
+measure_start "$LAUNCHER_EXE" "$LAUNCHER_CAPTION" >/dev/null
+measure_start bench_window.exe "$FLOOR_CAPTION" >/dev/null
+
+start_prog=()
+start_floor=()
+echo "start to visible window, $START_RUNS runs each (ms: launcher / bench_window)"
+for ((i = 0; i < START_RUNS; i++)); do
+    # ABBA: neither program always runs right after the other.
+    if ((i % 2 == 0)); then
+        a=$(measure_start "$LAUNCHER_EXE" "$LAUNCHER_CAPTION")
+        sleep 0.3
+        b=$(measure_start bench_window.exe "$FLOOR_CAPTION")
+    else
+        b=$(measure_start bench_window.exe "$FLOOR_CAPTION")
+        sleep 0.3
+        a=$(measure_start "$LAUNCHER_EXE" "$LAUNCHER_CAPTION")
+    fi
+    sleep 0.3
+    start_prog+=("$a")
+    start_floor+=("$b")
+    printf '  run %2d: %8s / %8s\n' $((i + 1)) "$a" "$b"
+done
+
+cpu_prog=()
+cpu_floor=()
+sched_prog=()
+sched_floor=()
+rss_prog=()
+rss_floor=()
+echo "watching for $WATCH_SECS s, $WATCH_RUNS runs each" \
+    "(launcher / bench_timer: stat CPU ms, schedstat CPU ms, VmRSS KiB)"
+for ((i = 0; i < WATCH_RUNS; i++)); do
+    if ((i % 2 == 0)); then
+        order=("$LAUNCHER_EXE" bench_timer.exe)
+    else
+        order=(bench_timer.exe "$LAUNCHER_EXE")
+    fi
+    for exe in "${order[@]}"; do
+        read -r cpu sched rss < <(measure_watch "$exe") || fail "$exe: watching run failed"
+        [[ -n ${rss:-} ]] || fail "$exe: watching run failed"
+        if [[ $exe == "$LAUNCHER_EXE" ]]; then
+            cpu_prog+=("$cpu") sched_prog+=("$sched") rss_prog+=("$rss")
+        else
+            cpu_floor+=("$cpu") sched_floor+=("$sched") rss_floor+=("$rss")
+        fi
+        printf '  run %2d %-32s %6s %10s %8s\n' $((i + 1)) "$exe" "$cpu" "$sched" "$rss"
+        sleep 0.5
+    done
+done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# --- table --------------------------------------------------------------------
+
+size_prog=$(stat -c %s "$SIZE_DIR/$LAUNCHER_EXE")
+size_floor=$(stat -c %s "$SIZE_DIR/tests/bench/bench_size.exe")
+picture=$(stat -c %s "$PICTURE")
+
+# One row: label, figure, floor, the limit on the figure ("" for a ratio
+# limit of 1.10, "info" for none) and the target's text.
+row() {
+    awk -v label="$1" -v fig="$2" -v flo="$3" -v lim="$4" -v tgt="$5" 'BEGIN {
+        ratio = flo > 0 ? sprintf("%.2f", fig / flo) : "-"
+        met = lim == "" ? fig == 0 || (flo > 0 && fig / flo <= 1.10) : fig <= lim
+        result = lim == "info" ? "-" : met ? "met" : "MISSED"
+        printf "%-44s %10s %10s %7s  %-34s %s\n", label, fig, flo, ratio, tgt, result
+    }'
+}
+
+cpu_p=$(printf '%s ' "${sched_prog[@]}" | median)
+cpu_f=$(printf '%s ' "${sched_floor[@]}" | median)
+tick_p=$(printf '%s ' "${cpu_prog[@]}" | median)
+tick_f=$(printf '%s ' "${cpu_floor[@]}" | median)
+rss_p=$(printf '%s ' "${rss_prog[@]}" | median)
+rss_f=$(printf '%s ' "${rss_floor[@]}" | median)
+st_p=$(printf '%s ' "${start_prog[@]}" | median)
+st_f=$(printf '%s ' "${start_floor[@]}" | median)
+size_limit=$(awk -v f="$size_floor" -v p="$picture" 'BEGIN { printf "%d", 1.25 * f + p }')
+
+echo
+if [[ ${BENCH_QUICK:-0} == 1 ]]; then
+    echo "QUICK TRIAL ($START_RUNS start runs, $WATCH_RUNS x ${WATCH_SECS} s): not the figure"
+fi
+echo "$(wl_describe_mode); medians"
+printf '%-44s %10s %10s %7s  %-34s %s\n' figure launcher floor ratio target result
+row "start to splash visible (ms)" "$st_p" "$st_f" "" "ratio <= 1.10"
+row "CPU over ${WATCH_SECS} s watching (ms)" "$cpu_p" "$cpu_f" "" "ratio <= 1.10"
+# The same time from stat, counted in whole ticks: a nearly idle program
+# shows 0 or 1 of them, so it is shown to agree, not judged.
+row "  same from /proc/PID/stat user+sys (ms)" "$tick_p" "$tick_f" info "none: ${CLK_TCK} Hz ticks, see above"
+row "resident set at end, VmRSS (KiB)" "$rss_p" "$rss_f" "" "ratio <= 1.10"
+row "i686 executable (bytes)" "$size_prog" "$size_floor" "$size_limit" \
+    "<= 1.25 x floor + $picture = $size_limit"
+echo "floors: bench_window.exe (start), bench_timer.exe (watching), bench_size.exe (size);" \
+    "picture: ${PICTURE#"$ROOT"/} $picture bytes"
