@@ -9,12 +9,6 @@
 namespace MRegistry {
 namespace {
 
-constexpr std::uint32_t kRegSz = 1;
-constexpr std::uint32_t kRegExpandSz = 2;
-constexpr std::uint32_t kRegBinary = 3;
-constexpr std::uint32_t kRegDword = 4;
-constexpr std::uint32_t kRegMultiSz = 7;
-constexpr std::uint32_t kFirstBufferSize = 1024;
 constexpr std::uint32_t kNameBufferSize = 260;
 
 long OpenForReading(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath,

@@ -11,6 +11,15 @@
 
 namespace MRegistry {
 
+// Registry value types that the value read converts.
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+// A value up to this size is read with a single query.
+inline constexpr std::uint32_t kFirstBufferSize = 1024;
+
 // The tagged value: empty, text, 32-bit signed integer or byte array.
 using RegValue =
     std::variant<std::monostate, std::wstring, std::int32_t, std::vector<std::uint8_t>>;

@@ -18,14 +18,7 @@
 
 namespace {
 
-using MRegistry::RegValue;
-
-constexpr std::uint32_t kRegSz = 1;
-constexpr std::uint32_t kRegExpandSz = 2;
-constexpr std::uint32_t kRegBinary = 3;
-constexpr std::uint32_t kRegDword = 4;
-constexpr std::uint32_t kRegMultiSz = 7;
-constexpr std::uint32_t kFirstBufferSize = 1024;
+using namespace MRegistry;
 constexpr std::uint32_t kLargestValue = 1u << 20;
 constexpr seam::RegKey kOpenedKey = 0x5a5a;
 constexpr seam::RegKey kNeverOpened = 0xdead;

@@ -1,6 +1,8 @@
 // Stands in for java.exe: records exactly how it was started, then stays alive
 // and exits as told. The launcher passes it nothing we control, so it is
 // steered by standin.cfg beside it (lines "record=", "stay_ms=", "exit=").
+#include "helper_text.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
@@ -16,16 +18,6 @@ std::wstring moduleDir() {
     std::wstring s(path, n);
     std::size_t slash = s.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : s.substr(0, slash);
-}
-
-std::string toUtf8(const std::wstring &w) {
-    if (w.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr,
-                        nullptr);
-    return s;
 }
 
 std::wstring fromUtf8(const std::string &s) {

@@ -4,6 +4,8 @@
 // shell can compare it on one line.
 // Exit: 0 answered, 1 usage, 2 no box in time, 3 answered but not an OK-only
 // box without icon, 4 the box stayed after OK.
+#include "helper_text.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -12,16 +14,6 @@
 #include <vector>
 
 namespace {
-
-std::string toUtf8(const std::wstring &w) {
-    if (w.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr,
-                        nullptr);
-    return s;
-}
 
 std::string escaped(const std::wstring &w) {
     std::string out;
@@ -50,20 +42,6 @@ std::string escaped(const std::wstring &w) {
         }
     }
     return out;
-}
-
-std::wstring windowText(HWND hwnd) {
-    int len = GetWindowTextLengthW(hwnd);
-    std::wstring s(static_cast<std::size_t>(len) + 1, L'\0');
-    len = GetWindowTextW(hwnd, &s[0], len + 1);
-    s.resize(static_cast<std::size_t>(len));
-    return s;
-}
-
-std::wstring className(HWND hwnd) {
-    wchar_t buf[256];
-    int n = GetClassNameW(hwnd, buf, 256);
-    return std::wstring(buf, static_cast<std::size_t>(n > 0 ? n : 0));
 }
 
 struct Search {

@@ -8,6 +8,8 @@
 //   --wait-hidden MS  wait until the window is hidden or gone
 // Prints key=value lines. Exit: 0 done, 1 usage, 2 no window in time,
 // 3 still visible after --wait-hidden.
+#include "helper_text.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -16,20 +18,6 @@
 #include <vector>
 
 namespace {
-
-std::wstring windowText(HWND hwnd) {
-    int len = GetWindowTextLengthW(hwnd);
-    std::wstring s(static_cast<std::size_t>(len) + 1, L'\0');
-    len = GetWindowTextW(hwnd, &s[0], len + 1);
-    s.resize(static_cast<std::size_t>(len));
-    return s;
-}
-
-std::wstring className(HWND hwnd) {
-    wchar_t buf[256];
-    int n = GetClassNameW(hwnd, buf, 256);
-    return std::wstring(buf, static_cast<std::size_t>(n > 0 ? n : 0));
-}
 
 struct Search {
     const wchar_t *caption;
