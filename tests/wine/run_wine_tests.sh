@@ -396,6 +396,21 @@ sc_support_files_copied() {
     [[ $got == "$want" ]] || fail "runtime folder holds: ${got//$'\n'/ }"
 }
 
+sc_minimised_splash() {
+    put_support_files
+    put_runtime 'C:\Java\jre6' jre6
+    wl_add_runtime 1.6.0_45 'C:\Java\jre6'
+    launch
+    probe --timeout 10000 --minimize --sleep 300 "$CAPTION" >/dev/null || fail "no window to minimise"
+    local min hid at
+    min=$(probe --any --timeout 2000 "$CAPTION") || fail "window gone after minimising"
+    [[ $(kv iconic "$min") == 1 ]] || fail "window not minimised"
+    hid=$(probe --any --timeout 2000 --wait-hidden 8000 "$CAPTION") || fail "window not hidden within 8 s"
+    at=$(kv hidden_at_ms "$hid")
+    ((at >= 1950 && at <= 4000)) || fail "minimised window hidden at $at ms, expected 1950-4000"
+    wait_record jre6 12 || fail "server not started within 12 s"
+}
+
 sc_missing_support_folder() {
     put_runtime 'C:\Java\jre6' jre6
     wl_add_runtime 1.6.0_45 'C:\Java\jre6'
@@ -553,6 +568,7 @@ run_scenario no-runtime-key sc_no_runtime_key
 run_scenario only-old-versions sc_only_old_versions
 run_scenario runtime-key-without-subkeys sc_runtime_key_without_subkeys
 run_scenario support-files-copied sc_support_files_copied
+run_scenario minimised-splash sc_minimised_splash
 run_scenario missing-support-folder sc_missing_support_folder
 run_scenario missing-ext-folder sc_missing_ext_folder
 run_scenario missing-javahome sc_missing_javahome
