@@ -1,5 +1,6 @@
 #include "javaruntime/MRegistry.h"
 #include "javaruntime/mod_main.h"
+#include "launcher/DecimalText.h"
 #include "launcher/Globals.h"
 #include "seam/AppError.h"
 
@@ -29,7 +30,7 @@ std::wstring AsText(const MRegistry::RegValue &value) {
             if constexpr (std::is_same_v<T, std::wstring>)
                 return v;
             else if constexpr (std::is_same_v<T, std::int32_t>)
-                return std::to_wstring(v);
+                return DecimalText(v);
             else if constexpr (std::is_same_v<T, std::monostate>)
                 return L"";
             else

@@ -2,6 +2,7 @@
 
 #include "javaruntime/mod_main.h"
 #include "launcher/CommandLine.h"
+#include "launcher/DecimalText.h"
 #include "launcher/Globals.h"
 
 #include <string>
@@ -13,7 +14,7 @@ constexpr int kHiddenWindow = 0; // SW_HIDE
 // An error that no handler takes: the platform's report names it, then the
 // launcher ends.
 void ReportUnhandledError(seam::Platform &os, std::uint32_t error) {
-    os.MessageBox(L"Run-time error '" + std::to_wstring(error) + L"':\r\n\r\n" +
+    os.MessageBox(L"Run-time error '" + DecimalText(error) + L"':\r\n\r\n" +
                       os.ErrorDescription(error),
                   kAppTitle);
     os.EndProgram(1);

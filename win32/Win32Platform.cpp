@@ -1,5 +1,6 @@
 #include "win32/Win32Platform.h"
 
+#include "launcher/DecimalText.h"
 #include "launcher/SplashLayout.h"
 
 #include <vector>
@@ -101,7 +102,7 @@ std::wstring Win32Platform::ErrorDescription(std::uint32_t error) {
     while (!description.empty() && (description.back() == L'\r' || description.back() == L'\n' ||
                                     description.back() == L' '))
         description.pop_back();
-    if (description.empty()) description = L"Error " + std::to_wstring(error);
+    if (description.empty()) description = L"Error " + DecimalText(error);
     return description;
 }
 
