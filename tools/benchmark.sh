@@ -7,7 +7,8 @@
 # Figures, each taken in one run with the program and its floor alternating
 # (ABBA order) on one Wine prefix whose wineserver stays warm throughout:
 #   1. start: from just before `wine prog.exe` until the splash window is
-#      visible; launcher vs tests/bench/bench_window.cpp; median of 10 runs each.
+#      visible; launcher vs tests/bench/bench_window.cpp; median of 20 runs each
+#      (a run takes half a second, and single runs scatter by +-15%).
 #   2. watching: CPU time of the Linux process hosting the program over 65 s,
 #      which hold two ticks of the 30 s server watch, and VmRSS at the end;
 #      launcher, with a stand-in java.exe still running, vs
@@ -29,7 +30,7 @@
 # Environment:
 #   BENCH_QUICK=1       trial run: 4 start runs, 1 watching run of 35 s (one
 #                       tick) per program; not the figure
-#   BENCH_START_RUNS=N  start runs per program (default 10)
+#   BENCH_START_RUNS=N  start runs per program (default 20)
 #   BENCH_WATCH_RUNS=N  watching runs per program (default 5)
 #   BENCH_WATCH_SECS=S  watching window in seconds (default 65)
 #   BENCH_KEEP=1        keep the work directory (prefix and logs)
@@ -57,7 +58,7 @@ if [[ ${BENCH_QUICK:-0} == 1 ]]; then
     WATCH_RUNS=${BENCH_WATCH_RUNS:-1}
     WATCH_SECS=${BENCH_WATCH_SECS:-35}
 else
-    START_RUNS=${BENCH_START_RUNS:-10}
+    START_RUNS=${BENCH_START_RUNS:-20}
     WATCH_RUNS=${BENCH_WATCH_RUNS:-5}
     WATCH_SECS=${BENCH_WATCH_SECS:-65}
 fi
