@@ -71,6 +71,15 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         }
         break;
+    case WM_SHOWWINDOW:
+        // Once hidden the splash is never shown again: its picture and the
+        // decoder behind it would only weigh on the long watch.
+        if (state && !wParam && lParam == 0 && state->picture) {
+            state->picture->Release();
+            state->picture = nullptr;
+            CoFreeUnusedLibraries();
+        }
+        break;
     case WM_TIMER:
         if (!state) break;
         if (wParam == kTimer1)
