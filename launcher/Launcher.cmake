@@ -13,12 +13,13 @@ enable_language(RC)
 add_executable(DovernProfessionalSMSServer WIN32
   launcher/WinMain.cpp
   launcher/SplashWindow.cpp
+  launcher/SplashImage.cpp
   win32/Win32Platform.cpp
   ${SPLASH_GIF_CPP}
   launcher/resources/launcher.rc
 )
 target_link_libraries(DovernProfessionalSMSServer PRIVATE launcher_core
-  ole32 oleaut32 uuid gdi32 user32 advapi32)
+  uuid gdi32 user32 advapi32)
 target_link_options(DovernProfessionalSMSServer PRIVATE
   -municode -static -static-libgcc -static-libstdc++ -s -Wl,--no-insert-timestamp)
 target_compile_definitions(launcher_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)

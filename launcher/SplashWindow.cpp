@@ -3,17 +3,9 @@
 #include "launcher/Globals.h"
 #include "launcher/LaunchSequence.h"
 #include "launcher/ServerWatch.h"
+#include "launcher/SplashImage.h"
 #include "launcher/SplashLayout.h"
 #include "win32/Win32Platform.h"
-
-#include <ocidl.h>
-#include <olectl.h>
-
-#include <cstring>
-#include <memory>
-
-extern const unsigned char kSplashGif[];
-extern const std::size_t kSplashGifSize;
 
 namespace {
 
@@ -24,41 +16,15 @@ constexpr UINT_PTR kTimer2 = 2;
 // What frmSplash owns for the launcher's whole run.
 struct SplashState {
     Win32Platform platform;
-    IPicture *picture = nullptr; // Image1
+    SplashImage image; // Image1
     SIZE imageSize{};
     bool launchStarted = false;
 };
 
-IPicture *LoadSplashPicture() {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, kSplashGifSize);
-    if (!memory) return nullptr;
-    std::memcpy(GlobalLock(memory), kSplashGif, kSplashGifSize);
-    GlobalUnlock(memory);
-    IStream *stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
-        GlobalFree(memory);
-        return nullptr;
-    }
-    IPicture *picture = nullptr;
-    if (FAILED(OleLoadPicture(stream, static_cast<LONG>(kSplashGifSize), FALSE, IID_IPicture,
-                              reinterpret_cast<void **>(&picture))))
-        picture = nullptr;
-    stream->Release();
-    return picture;
-}
-
 void PaintPicture(HWND window, const SplashState &state) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    if (state.picture) {
-        OLE_XSIZE_HIMETRIC width = 0;
-        OLE_YSIZE_HIMETRIC height = 0;
-        state.picture->get_Width(&width);
-        state.picture->get_Height(&height);
-        // Stretched to the control's rectangle; the picture is stored top-down.
-        state.picture->Render(dc, 0, 0, state.imageSize.cx, state.imageSize.cy, 0, height, width,
-                              -height, &paint.rcPaint);
-    }
+    DrawSplashImage(state.image, dc, state.imageSize, paint.rcPaint);
     EndPaint(window, &paint);
 }
 
@@ -74,11 +40,7 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SHOWWINDOW:
         // Once hidden the splash is never shown again: its picture and the
         // decoder behind it would only weigh on the long watch.
-        if (state && !wParam && lParam == 0 && state->picture) {
-            state->picture->Release();
-            state->picture = nullptr;
-            CoFreeUnusedLibraries();
-        }
+        if (state && !wParam && lParam == 0) ReleaseSplashImage(state->image);
         break;
     case WM_TIMER:
         if (!state) break;
@@ -133,13 +95,13 @@ HWND CreateSplashWindow(HINSTANCE instance) {
     HWND window = CreateWindowExW(0, kClassName, kAppTitle, style, left, top, width, height,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    auto *state = new SplashState{Win32Platform(window), nullptr, {image.width, image.height}};
+    auto *state = new SplashState{Win32Platform(window), {}, {image.width, image.height}};
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     SetTimer(window, kTimer1, splash::kTimer1IntervalMs, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
     // Decoding the picture takes longer than showing the window; it is ready
     // before the first paint all the same.
-    state->picture = LoadSplashPicture();
+    LoadSplashImage(state->image);
     UpdateWindow(window);
     return window;
 }

@@ -1,10 +1,7 @@
 // Entry point: shows frmSplash and serves its events until the program ends.
 #include "launcher/SplashWindow.h"
 
-#include <objbase.h>
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    CoInitialize(nullptr);
     if (!CreateSplashWindow(instance)) return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
