@@ -10,8 +10,6 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"frmSplash";
-constexpr UINT_PTR kTimer1 = 1;
-constexpr UINT_PTR kTimer2 = 2;
 
 // What frmSplash owns for the launcher's whole run.
 struct SplashState {
@@ -44,9 +42,9 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case WM_TIMER:
         if (!state) break;
-        if (wParam == kTimer1)
+        if (wParam == Win32Platform::TimerId(seam::Timer::Timer1))
             OnLaunchTimer(state->platform, state->launchStarted);
-        else if (wParam == kTimer2)
+        else if (wParam == Win32Platform::TimerId(seam::Timer::Timer2))
             WatchServer(state->platform);
         return 0;
     case WM_DESTROY:
@@ -97,7 +95,7 @@ HWND CreateSplashWindow(HINSTANCE instance) {
     if (!window) return nullptr;
     auto *state = new SplashState{Win32Platform(window), {}, {image.width, image.height}};
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    SetTimer(window, kTimer1, splash::kTimer1IntervalMs, nullptr);
+    state->platform.SetTimerEnabled(seam::Timer::Timer1, true);
     ShowWindow(window, SW_SHOWNORMAL);
     // Decoding the picture takes longer than showing the window; it is ready
     // before the first paint all the same.

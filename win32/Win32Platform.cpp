@@ -15,8 +15,6 @@ HKEY ToHkey(seam::RegKey key) {
 
 HANDLE ToHandle(seam::ProcHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
-UINT_PTR TimerId(seam::Timer timer) { return timer == seam::Timer::Timer1 ? 1 : 2; }
-
 bool IsMissingFileError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
            error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH ||

@@ -42,6 +42,9 @@ public:
     void SetTimerEnabled(seam::Timer timer, bool enabled) override;
     void EndProgram(int exitCode) override;
 
+    // The window timer that stands for `timer`.
+    static UINT_PTR TimerId(seam::Timer timer) { return timer == seam::Timer::Timer1 ? 1 : 2; }
+
 private:
     HWND splash_;
 };
