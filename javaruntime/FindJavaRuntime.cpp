@@ -71,7 +71,7 @@ void FindJavaRuntime(seam::Platform &os) {
     } catch (const seam::AppError &raised) {
         error = raised;
     } catch (const std::bad_alloc &) {
-        error = {7, L"Out of memory"};
+        error = seam::OutOfMemoryError();
     }
     os.MessageBox(error.description, kAppTitle);
     os.MessageBox(kMsgSearchFailed, kAppTitle);

@@ -6,6 +6,8 @@ AppError InvalidArgumentError() {
     return {kErrInvalidArgument, L"Invalid procedure call or argument"};
 }
 
+AppError OutOfMemoryError() { return {kErrOutOfMemory, L"Out of memory"}; }
+
 AppError TypeMismatchError() { return {kErrTypeMismatch, L"Type mismatch"}; }
 
 AppError UnsupportedValueTypeError() {

@@ -8,6 +8,7 @@
 namespace seam {
 
 constexpr std::uint32_t kErrInvalidArgument = 5;
+constexpr std::uint32_t kErrOutOfMemory = 7;
 constexpr std::uint32_t kErrTypeMismatch = 13;
 constexpr std::uint32_t kErrUnsupportedValueType = 1001;
 
@@ -17,6 +18,7 @@ struct AppError {
 };
 
 AppError InvalidArgumentError();
+AppError OutOfMemoryError();
 AppError TypeMismatchError();
 AppError UnsupportedValueTypeError();
 

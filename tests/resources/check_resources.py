@@ -12,6 +12,8 @@ import sys
 
 import pefile
 
+from checklib import Failed, ok, require
+
 RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
 RESOURCE_TYPE_NAMES = {RT_ICON: "RT_ICON", RT_GROUP_ICON: "RT_GROUP_ICON", RT_VERSION: "RT_VERSION"}
 EXPECTED_RESOURCES = {RT_ICON: [30001], RT_GROUP_ICON: [1], RT_VERSION: [1]}
@@ -38,17 +40,6 @@ EXPECTED_STRINGS = [
 ]
 
 
-class Failed(Exception):
-    pass
-
-
-def ok(message):
-    print("ok: " + message)
-
-
-def require(condition, message):
-    if not condition:
-        raise Failed(message)
 
 
 # ---------------------------------------------------------------- headers and imports

@@ -9,21 +9,12 @@ Usage: check_splash_gif.py PATH_TO_GIF
 import struct
 import sys
 
+from checklib import Failed, ok, require
+
 WIDTH, HEIGHT = 484, 493
 BACK = (192, 192, 255)
 
 
-class Failed(Exception):
-    pass
-
-
-def ok(message):
-    print("ok: " + message)
-
-
-def require(condition, message):
-    if not condition:
-        raise Failed(message)
 
 
 class Reader:

@@ -4,6 +4,7 @@
 #include "launcher/Globals.h"
 #include "tests/unit/FakePlatform.h"
 #include "tests/unit/FakeSplash.h"
+#include "tests/unit/LauncherWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 
 namespace {
 
-const std::string kRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 const std::wstring kM3 = L"Error While Searching JVM on Your Machine";
 const std::wstring kCopyFailed = L"Error While Copying JAR File";
 const std::wstring kUnsupported = L"Unsupported value type";
@@ -24,11 +24,8 @@ void BuildWorld(FakePlatform &os, bool longHome) {
     const std::string home = longHome ? "C:\\" + std::string(1500, 'j') : "C:\\Java\\jre6";
     os.SetString(kRuntimeKey + "\\1.4.2_19", "JavaHome", "C:\\Java\\old");
     os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", home);
-    const std::wstring wideHome(home.begin(), home.end());
-    os.AddFolder(wideHome + L"\\lib\\ext");
-    os.AddFolder(wideHome + L"\\bin");
-    for (const wchar_t *name : {L"Comm.jar", L"javax.comm.properties", L"Win32com.dll", L"jdc.jar"})
-        os.AddFile(std::wstring(L"C:\\dovern\\GsmModemJar\\") + name, "x");
+    AddRuntimeFolders(os, std::wstring(home.begin(), home.end()));
+    AddSupportSources(os);
 }
 
 void RunLauncher(FakePlatform &os) {

@@ -1,31 +1,26 @@
 #include "javaruntime/mod_main.h"
 #include "launcher/Globals.h"
 #include "tests/unit/FakePlatform.h"
+#include "tests/unit/LauncherWorld.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const std::string kRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 const std::wstring kTitle = L"Dovern Professional SMS Server";
 
 class FindJavaRuntimeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         gJavaHome = L"left over";
-        os.AddFile(L"C:\\dovern\\GsmModemJar\\Comm.jar", "comm");
-        os.AddFile(L"C:\\dovern\\GsmModemJar\\javax.comm.properties", "props");
-        os.AddFile(L"C:\\dovern\\GsmModemJar\\Win32com.dll", "dll");
-        os.AddFile(L"C:\\dovern\\GsmModemJar\\jdc.jar", "jdc");
+        AddSupportSources(os);
     }
 
     void AddRuntime(const std::string &version, const std::string &home) {
         os.AddKey(kRuntimeKey + "\\" + version);
         if (!home.empty()) {
             os.SetString(kRuntimeKey + "\\" + version, "JavaHome", home);
-            const std::wstring wide(home.begin(), home.end());
-            for (const wchar_t *folder : {L"\\lib\\ext", L"\\bin"})
-                os.AddFolder(wide + folder);
+            AddRuntimeFolders(os, std::wstring(home.begin(), home.end()));
         }
     }
 
@@ -150,8 +145,7 @@ TEST_F(FindJavaRuntimeTest, DwordJavaHomeReadsAsItsDigitsBinaryAsMismatch) {
     AddRuntime("1.6", "");
     os.SetValue(kRuntimeKey + "\\1.6", "JavaHome",
                 FakePlatform::Bytes(4, std::string("\x2a\0\0\0", 4)));
-    os.AddFolder(L"42\\lib\\ext");
-    os.AddFolder(L"42\\bin");
+    AddRuntimeFolders(os, L"42");
     EXPECT_EQ(Run(), std::nullopt);
     EXPECT_EQ(gJavaHome, L"42");
     os.SetValue(kRuntimeKey + "\\1.6", "JavaHome", FakePlatform::Bytes(3, "C:\\"));

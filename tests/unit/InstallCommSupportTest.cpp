@@ -1,21 +1,18 @@
 #include "javaruntime/mod_main.h"
 #include "tests/unit/FakePlatform.h"
+#include "tests/unit/LauncherWorld.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 const std::wstring kHome = L"C:\\Java\\jre6";
-const std::wstring kSource = L"C:\\dovern\\GsmModemJar\\";
 
 class InstallCommSupportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        os.AddFolder(kHome + L"\\lib\\ext");
-        os.AddFolder(kHome + L"\\bin");
-        for (const wchar_t *name :
-             {L"Comm.jar", L"javax.comm.properties", L"Win32com.dll", L"jdc.jar"})
-            os.AddFile(kSource + name, "new " + std::string(name, name + std::wcslen(name)));
+        AddRuntimeFolders(os, kHome);
+        AddSupportSources(os);
     }
 
     std::vector<std::wstring> Targets() const {
@@ -57,8 +54,7 @@ TEST_F(InstallCommSupportTest, PresentFilesAreNeverReplacedNorTheSourceTouched) 
 
 TEST_F(InstallCommSupportTest, FirstFailureStopsTheRestKeepsEarlierCopiesAndTellsTwice) {
     FakePlatform missing; // source folder missing
-    missing.AddFolder(kHome + L"\\lib\\ext");
-    missing.AddFolder(kHome + L"\\bin");
+    AddRuntimeFolders(missing, kHome);
     mod_main::InstallCommSupport(missing, kHome);
     EXPECT_EQ(std::count(missing.calls.begin(), missing.calls.end(), "CopyFile"), 1);
     ASSERT_EQ(missing.boxes.size(), 2u);
@@ -68,10 +64,9 @@ TEST_F(InstallCommSupportTest, FirstFailureStopsTheRestKeepsEarlierCopiesAndTell
 
     // Row 3's source is missing: rows 1 and 2 stay copied, row 4 is never tried.
     FakePlatform rowThree;
-    rowThree.AddFolder(kHome + L"\\lib\\ext");
-    rowThree.AddFolder(kHome + L"\\bin");
+    AddRuntimeFolders(rowThree, kHome);
     for (const wchar_t *name : {L"Comm.jar", L"javax.comm.properties", L"jdc.jar"})
-        rowThree.AddFile(kSource + name, "x");
+        rowThree.AddFile(kSupportSource + name, "x");
     mod_main::InstallCommSupport(rowThree, kHome);
     EXPECT_EQ(rowThree.copies.size(), 2u);
     EXPECT_TRUE(rowThree.HasFile(kHome + L"\\lib\\javax.comm.properties"));
@@ -82,7 +77,7 @@ TEST_F(InstallCommSupportTest, FirstFailureStopsTheRestKeepsEarlierCopiesAndTell
 TEST_F(InstallCommSupportTest, MissingFolderIsNotCreated) {
     FakePlatform noExt;
     noExt.AddFolder(kHome + L"\\bin");
-    noExt.AddFile(kSource + L"Comm.jar", "x");
+    noExt.AddFile(kSupportSource + L"Comm.jar", "x");
     mod_main::InstallCommSupport(noExt, kHome);
     EXPECT_TRUE(noExt.copies.empty());
     EXPECT_EQ(noExt.boxes.front().first, L"Description of error 3");

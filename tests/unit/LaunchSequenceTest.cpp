@@ -2,12 +2,11 @@
 #include "launcher/Globals.h"
 #include "tests/unit/FakePlatform.h"
 #include "tests/unit/FakeSplash.h"
+#include "tests/unit/LauncherWorld.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-const std::string kRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 
 class LaunchSequenceTest : public ::testing::Test {
 protected:
@@ -15,11 +14,8 @@ protected:
         gJavaHome.clear();
         gServerPid = 0;
         os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", "C:\\Java\\jre6");
-        os.AddFolder(L"C:\\Java\\jre6\\lib\\ext");
-        os.AddFolder(L"C:\\Java\\jre6\\bin");
-        for (const wchar_t *name :
-             {L"Comm.jar", L"javax.comm.properties", L"Win32com.dll", L"jdc.jar"})
-            os.AddFile(std::wstring(L"C:\\dovern\\GsmModemJar\\") + name, "x");
+        AddRuntimeFolders(os, L"C:\\Java\\jre6");
+        AddSupportSources(os);
     }
     void TearDown() override {
         EXPECT_TRUE(os.openKeys.empty());
