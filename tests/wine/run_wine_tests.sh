@@ -252,7 +252,9 @@ find_nocase() {
 sc_splash() {
     launch
     local out big
-    out=$(probe --timeout 10000 "$CAPTION") || fail "no visible window \"$CAPTION\""
+    # The window shows before its picture is decoded and painted; give the first
+    # paint a moment before the screenshot.
+    out=$(probe --timeout 10000 --sleep 300 "$CAPTION") || fail "no visible window \"$CAPTION\""
     timeout 20 import -window root "$SC/splash.png"
     big=$(probe --timeout 2000 --client 600 600 --sleep 300 "$CAPTION") ||
         fail "window gone before it could be enlarged"
