@@ -1,5 +1,6 @@
 #include "javaruntime/mod_main.h"
 #include "launcher/Globals.h"
+#include "seam/ErrorText.h"
 
 namespace mod_main {
 namespace {
@@ -18,26 +19,31 @@ constexpr SupportFile kSupportFiles[] = {
     {L"\\lib\\ext\\jdc.jar", L"C:\\dovern\\GsmModemJar\\jdc.jar", L"\\lib\\ext\\"},
 };
 
-// Installs the rows in order; answers the error that stopped it, or 0.
-std::uint32_t InstallRows(seam::Platform &os, const std::wstring &javaHome) {
+struct RowFailure {
+    std::uint32_t error = 0;
+    std::wstring file; // what the failing call was given, for the error's text
+};
+
+// Installs the rows in order; answers the failure that stopped it, if any.
+RowFailure InstallRows(seam::Platform &os, const std::wstring &javaHome) {
     for (const SupportFile &row : kSupportFiles) {
         bool exists = false;
-        if (const std::uint32_t error = os.FileExists(javaHome + row.testedPath, &exists))
-            return error;
+        const std::wstring tested = javaHome + row.testedPath;
+        if (const std::uint32_t error = os.FileExists(tested, &exists)) return {error, tested};
         if (exists) continue; // never replaced or compared
         if (const std::uint32_t error =
                 os.CopyFile(row.source, javaHome + row.destinationFolder, true))
-            return error;
+            return {error, row.source};
     }
-    return 0;
+    return {};
 }
 
 } // namespace
 
 void InstallCommSupport(seam::Platform &os, const std::wstring &javaHome) {
-    const std::uint32_t error = InstallRows(os, javaHome);
-    if (error == 0) return;
-    os.MessageBox(os.ErrorDescription(error), kAppTitle);
+    const RowFailure failure = InstallRows(os, javaHome);
+    if (failure.error == 0) return;
+    os.MessageBox(seam::DescribeError(os, failure.error, failure.file), kAppTitle);
     os.MessageBox(kMsgCopyFailed, kAppTitle);
 }
 

@@ -31,6 +31,10 @@ std::wstring ProgramPart(const std::wstring &javaHome) {
 
 } // namespace
 
+std::wstring ServerProgram(const std::wstring &javaHome) {
+    return javaHome.empty() ? L"java" : javaHome + L"\\bin\\java.exe";
+}
+
 std::wstring BuildServerCommandLine(const std::wstring &appDirectory,
                                     const std::wstring &javaHome) {
     std::wstring line = ProgramPart(javaHome);

@@ -4,18 +4,22 @@
 #include "launcher/CommandLine.h"
 #include "launcher/DecimalText.h"
 #include "launcher/Globals.h"
+#include "seam/ErrorText.h"
 
 #include <string>
 
 namespace {
 
 constexpr int kHiddenWindow = 0; // SW_HIDE
+// java.exe is a console program: without this flag Windows 11 hands it to the
+// terminal, which shows a window whatever the show state says.
+constexpr std::uint32_t kCreateNoWindow = 0x08000000;
 
 // An error that no handler takes: the platform's report names it, then the
-// launcher ends.
-void ReportUnhandledError(seam::Platform &os, std::uint32_t error) {
+// launcher ends. `subject` is the file or program the failing step was given.
+void ReportUnhandledError(seam::Platform &os, std::uint32_t error, const std::wstring &subject) {
     os.MessageBox(L"Run-time error '" + DecimalText(error) + L"':\r\n\r\n" +
-                      os.ErrorDescription(error),
+                      seam::DescribeError(os, error, subject),
                   kAppTitle);
     os.EndProgram(1);
 }
@@ -28,15 +32,18 @@ void RunLaunchSequence(seam::Platform &os) {
 
     const std::wstring appDirectory = os.AppDirectory();
     const std::wstring commandLine = BuildServerCommandLine(appDirectory, gJavaHome);
-    const std::wstring savedDirectory = os.CurrentDirectory();
-    os.SetCurrentDirectory(appDirectory);
+    std::wstring savedDirectory;
+    if (const std::uint32_t error = os.CurrentDirectory(&savedDirectory))
+        return ReportUnhandledError(os, error, L"");
+    if (const std::uint32_t error = os.SetCurrentDirectory(appDirectory))
+        return ReportUnhandledError(os, error, appDirectory);
     std::uint32_t pid = 0;
-    if (const std::uint32_t error = os.StartProcess(commandLine, kHiddenWindow, &pid)) {
-        ReportUnhandledError(os, error);
-        return;
-    }
+    if (const std::uint32_t error =
+            os.StartProcess(commandLine, kHiddenWindow, kCreateNoWindow, &pid))
+        return ReportUnhandledError(os, error, ServerProgram(gJavaHome));
     gServerPid = pid;
-    os.SetCurrentDirectory(savedDirectory);
+    if (const std::uint32_t error = os.SetCurrentDirectory(savedDirectory))
+        return ReportUnhandledError(os, error, savedDirectory);
     os.SetTimerEnabled(seam::Timer::Timer1, false);
     os.SetTimerEnabled(seam::Timer::Timer2, true);
 }

@@ -43,20 +43,23 @@ public:
     // folder and the copy keeps the source's file name.
     virtual std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                                    bool overwrite) = 0;
+    // The system's text for `error`, its inserts ("%1") left as they stand.
     virtual std::wstring ErrorDescription(std::uint32_t error) = 0;
 
-    // Processes (kernel32). StartProcess answers 0 or a Win32 error number.
+    // Processes (kernel32). StartProcess answers 0 or a Win32 error number; it
+    // passes `creationFlags` to the system unchanged.
     virtual std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
-                                       std::uint32_t *processId) = 0;
+                                       std::uint32_t creationFlags, std::uint32_t *processId) = 0;
     virtual ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                    std::uint32_t processId) = 0;
     virtual bool GetExitCodeProcess(ProcHandle process, std::uint32_t *exitCode) = 0;
     virtual bool CloseHandle(ProcHandle handle) = 0;
 
-    // Directories.
+    // Directories. CurrentDirectory and SetCurrentDirectory answer 0 or a Win32
+    // error number; CurrentDirectory leaves `*path` unchanged when it fails.
     virtual std::wstring AppDirectory() = 0;
-    virtual std::wstring CurrentDirectory() = 0;
-    virtual bool SetCurrentDirectory(const std::wstring &path) = 0;
+    virtual std::uint32_t CurrentDirectory(std::wstring *path) = 0;
+    virtual std::uint32_t SetCurrentDirectory(const std::wstring &path) = 0;
 
     // User interface: modal box with OK only and no icon; the splash window and its timers.
     virtual void MessageBox(const std::wstring &text, const std::wstring &caption) = 0;
@@ -64,7 +67,7 @@ public:
     virtual void SetTimerEnabled(Timer timer, bool enabled) = 0;
 
     // Ends the program at once; never returns to the caller.
-    virtual void EndProgram(int exitCode) = 0;
+    [[noreturn]] virtual void EndProgram(int exitCode) = 0;
 };
 
 } // namespace seam

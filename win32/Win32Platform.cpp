@@ -105,7 +105,7 @@ std::wstring Win32Platform::ErrorDescription(std::uint32_t error) {
 }
 
 std::uint32_t Win32Platform::StartProcess(const std::wstring &commandLine, int showWindow,
-                                          std::uint32_t *processId) {
+                                          std::uint32_t creationFlags, std::uint32_t *processId) {
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     STARTUPINFOW startup{};
@@ -113,8 +113,8 @@ std::uint32_t Win32Platform::StartProcess(const std::wstring &commandLine, int s
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showWindow);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
+                        nullptr, &startup, &process))
         return GetLastError();
     // The launcher keeps only the identifier.
     ::CloseHandle(process.hThread);
@@ -157,16 +157,23 @@ std::wstring Win32Platform::AppDirectory() {
     return path;
 }
 
-std::wstring Win32Platform::CurrentDirectory() {
-    const DWORD size = GetCurrentDirectoryW(0, nullptr);
-    std::wstring path(size, L'\0');
-    const DWORD length = GetCurrentDirectoryW(size, path.data());
-    path.resize(length < size ? length : 0);
-    return path;
+std::uint32_t Win32Platform::CurrentDirectory(std::wstring *path) {
+    std::wstring buffer;
+    for (;;) {
+        // The size includes the terminating null when the buffer is too small.
+        const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0) return GetLastError();
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            *path = buffer;
+            return 0;
+        }
+        buffer.assign(length, L'\0');
+    }
 }
 
-bool Win32Platform::SetCurrentDirectory(const std::wstring &path) {
-    return SetCurrentDirectoryW(path.c_str()) != FALSE;
+std::uint32_t Win32Platform::SetCurrentDirectory(const std::wstring &path) {
+    return SetCurrentDirectoryW(path.c_str()) ? 0 : GetLastError();
 }
 
 void Win32Platform::MessageBox(const std::wstring &text, const std::wstring &caption) {

@@ -27,20 +27,20 @@ public:
     std::wstring ErrorDescription(std::uint32_t error) override;
 
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
-                               std::uint32_t *processId) override;
+                               std::uint32_t creationFlags, std::uint32_t *processId) override;
     seam::ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                  std::uint32_t processId) override;
     bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;
     bool CloseHandle(seam::ProcHandle handle) override;
 
     std::wstring AppDirectory() override;
-    std::wstring CurrentDirectory() override;
-    bool SetCurrentDirectory(const std::wstring &path) override;
+    std::uint32_t CurrentDirectory(std::wstring *path) override;
+    std::uint32_t SetCurrentDirectory(const std::wstring &path) override;
 
     void MessageBox(const std::wstring &text, const std::wstring &caption) override;
     void HideSplash() override;
     void SetTimerEnabled(seam::Timer timer, bool enabled) override;
-    void EndProgram(int exitCode) override;
+    [[noreturn]] void EndProgram(int exitCode) override;
 
     // The window timer that stands for `timer`.
     static UINT_PTR TimerId(seam::Timer timer) { return timer == seam::Timer::Timer1 ? 1 : 2; }

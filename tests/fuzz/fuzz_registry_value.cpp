@@ -130,17 +130,19 @@ public:
     std::uint32_t FileExists(const std::wstring &, bool *) override { Never(); }
     std::uint32_t CopyFile(const std::wstring &, const std::wstring &, bool) override { Never(); }
     std::wstring ErrorDescription(std::uint32_t) override { Never(); }
-    std::uint32_t StartProcess(const std::wstring &, int, std::uint32_t *) override { Never(); }
+    std::uint32_t StartProcess(const std::wstring &, int, std::uint32_t, std::uint32_t *) override {
+        Never();
+    }
     seam::ProcHandle OpenProcess(std::uint32_t, bool, std::uint32_t) override { Never(); }
     bool GetExitCodeProcess(seam::ProcHandle, std::uint32_t *) override { Never(); }
     bool CloseHandle(seam::ProcHandle) override { Never(); }
     std::wstring AppDirectory() override { Never(); }
-    std::wstring CurrentDirectory() override { Never(); }
-    bool SetCurrentDirectory(const std::wstring &) override { Never(); }
+    std::uint32_t CurrentDirectory(std::wstring *) override { Never(); }
+    std::uint32_t SetCurrentDirectory(const std::wstring &) override { Never(); }
     void MessageBox(const std::wstring &, const std::wstring &) override { Never(); }
     void HideSplash() override { Never(); }
     void SetTimerEnabled(seam::Timer, bool) override { Never(); }
-    void EndProgram(int) override { Never(); }
+    [[noreturn]] void EndProgram(int) override { Never(); }
 
 private:
     [[noreturn]] static void Never() { std::abort(); }

@@ -13,6 +13,7 @@ constexpr std::uint32_t kPathNotFound = 3;
 constexpr std::uint32_t kFileExists = 80;
 constexpr std::uint32_t kStillActive = 259;
 constexpr std::uint32_t kRegDwordBigEndian = 5;
+constexpr std::uint32_t kFilenameTooLong = 206;
 
 std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
 
@@ -38,8 +39,11 @@ std::wstring FakePlatform::Normal(const std::wstring &path) {
 }
 
 std::optional<FaultKind> FakePlatform::Record(const char *call) {
+    const auto earlier = std::count(calls.begin(), calls.end(), call);
     calls.emplace_back(call);
     if (fault && fault->callNumber == calls.size() - 1) return fault->kind;
+    if (namedFault && namedFault->call == call && namedFault->occurrence == earlier)
+        return FaultKind::Fail;
     return std::nullopt;
 }
 
@@ -214,14 +218,16 @@ std::uint32_t FakePlatform::CopyFile(const std::wstring &source, const std::wstr
 
 std::wstring FakePlatform::ErrorDescription(std::uint32_t error) {
     Record("ErrorDescription");
+    const auto found = errorTexts.find(error);
+    if (found != errorTexts.end()) return found->second;
     return L"Description of error " + std::to_wstring(error);
 }
 
 std::uint32_t FakePlatform::StartProcess(const std::wstring &commandLine, int showWindow,
-                                         std::uint32_t *processId) {
+                                         std::uint32_t creationFlags, std::uint32_t *processId) {
     if (Record("StartProcess")) return kFileNotFound;
     if (startError) return startError;
-    started.push_back({commandLine, showWindow, currentDirectory});
+    started.push_back({commandLine, showWindow, creationFlags, currentDirectory});
     events.push_back("StartProcess");
     *processId = nextPid;
     processes[nextPid] = FakeProcess{};
@@ -243,7 +249,7 @@ seam::ProcHandle FakePlatform::OpenProcess(std::uint32_t desiredAccess, bool inh
 }
 
 bool FakePlatform::GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) {
-    Record("GetExitCodeProcess");
+    if (Record("GetExitCodeProcess")) return false;
     const auto found = processHandles_.find(process);
     if (found == processHandles_.end()) return false;
     const FakeProcess &p = processes[found->second];
@@ -262,16 +268,17 @@ std::wstring FakePlatform::AppDirectory() {
     return appDirectory;
 }
 
-std::wstring FakePlatform::CurrentDirectory() {
-    Record("CurrentDirectory");
-    return currentDirectory;
+std::uint32_t FakePlatform::CurrentDirectory(std::wstring *path) {
+    if (Record("CurrentDirectory")) return kFilenameTooLong;
+    *path = currentDirectory;
+    return 0;
 }
 
-bool FakePlatform::SetCurrentDirectory(const std::wstring &path) {
-    Record("SetCurrentDirectory");
+std::uint32_t FakePlatform::SetCurrentDirectory(const std::wstring &path) {
+    if (Record("SetCurrentDirectory")) return kPathNotFound;
     currentDirectory = path;
     events.push_back("SetCurrentDirectory " + Narrow(path));
-    return true;
+    return 0;
 }
 
 void FakePlatform::MessageBox(const std::wstring &text, const std::wstring &caption) {

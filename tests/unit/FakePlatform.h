@@ -31,6 +31,12 @@ struct Fault {
     FaultKind kind;
 };
 
+// The `occurrence`-th call (from 0) of the seam member `call` fails.
+struct NamedFault {
+    std::string call;
+    int occurrence;
+};
+
 struct FakeRegValue {
     std::uint32_t type = 1;
     std::vector<std::uint8_t> data;
@@ -47,6 +53,7 @@ struct FakeProcess {
 struct StartedProcess {
     std::wstring commandLine;
     int showWindow;
+    std::uint32_t creationFlags;
     std::wstring currentDirectory;
 };
 
@@ -91,18 +98,18 @@ public:
                            bool overwrite) override;
     std::wstring ErrorDescription(std::uint32_t error) override;
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
-                               std::uint32_t *processId) override;
+                               std::uint32_t creationFlags, std::uint32_t *processId) override;
     seam::ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                  std::uint32_t processId) override;
     bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;
     bool CloseHandle(seam::ProcHandle handle) override;
     std::wstring AppDirectory() override;
-    std::wstring CurrentDirectory() override;
-    bool SetCurrentDirectory(const std::wstring &path) override;
+    std::uint32_t CurrentDirectory(std::wstring *path) override;
+    std::uint32_t SetCurrentDirectory(const std::wstring &path) override;
     void MessageBox(const std::wstring &text, const std::wstring &caption) override;
     void HideSplash() override;
     void SetTimerEnabled(seam::Timer timer, bool enabled) override;
-    void EndProgram(int exitCode) override;
+    [[noreturn]] void EndProgram(int exitCode) override;
 
     // What happened.
     std::vector<std::string> calls;  // every seam call's name, in order
@@ -124,8 +131,11 @@ public:
     std::wstring currentDirectory = L"C:\\Users\\me";
     std::uint32_t nextPid = 4242;
     std::uint32_t startError = 0;
+    // System texts by error number; others read "Description of error N".
+    std::map<std::uint32_t, std::wstring> errorTexts;
     std::map<std::uint32_t, FakeProcess> processes;
     std::optional<Fault> fault;
+    std::optional<NamedFault> namedFault;
     std::function<void()> whileBoxOpen; // runs while a message box is shown
 
 private:

@@ -74,6 +74,24 @@ TEST_F(InstallCommSupportTest, FirstFailureStopsTheRestKeepsEarlierCopiesAndTell
     EXPECT_EQ(rowThree.boxes.size(), 2u);
 }
 
+TEST_F(InstallCommSupportTest, ErrorTextNamesTheFileTheFailingCallWasGiven) {
+    FakePlatform missing; // row 2's source is missing
+    AddRuntimeFolders(missing, kHome);
+    missing.AddFile(kSupportSource + L"Comm.jar", "x");
+    missing.errorTexts[2] = L"The file %1 cannot be opened.";
+    mod_main::InstallCommSupport(missing, kHome);
+    ASSERT_EQ(missing.boxes.size(), 2u);
+    EXPECT_EQ(missing.boxes[0].first,
+              L"The file C:\\dovern\\GsmModemJar\\javax.comm.properties cannot be opened.");
+
+    os.namedFault = NamedFault{"FileExists", 0};
+    os.errorTexts[21] = L"The device for %1 is not ready.";
+    mod_main::InstallCommSupport(os, kHome);
+    ASSERT_EQ(os.boxes.size(), 2u);
+    EXPECT_EQ(os.boxes[0].first,
+              L"The device for C:\\Java\\jre6\\lib\\ext\\Comm.jar is not ready.");
+}
+
 TEST_F(InstallCommSupportTest, MissingFolderIsNotCreated) {
     FakePlatform noExt;
     noExt.AddFolder(kHome + L"\\bin");

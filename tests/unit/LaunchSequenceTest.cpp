@@ -39,6 +39,7 @@ TEST_F(LaunchSequenceTest, StepsRunInOrderAndStartTheServerHiddenFromTheAppDirec
     EXPECT_EQ(os.started[0].commandLine.size(), 529u);
     EXPECT_EQ(os.started[0].commandLine.rfind(L"C:\\Java\\jre6\\bin\\java.exe -classpath ", 0), 0u);
     EXPECT_EQ(os.started[0].showWindow, 0);
+    EXPECT_EQ(os.started[0].creationFlags, 0x08000000u) << "CREATE_NO_WINDOW, nothing else";
     EXPECT_EQ(os.started[0].currentDirectory, L"C:\\Apps\\Server");
     EXPECT_EQ(os.currentDirectory, L"C:\\Users\\me");
     EXPECT_EQ(gServerPid, 4242u);
@@ -81,6 +82,78 @@ TEST_F(LaunchSequenceTest, FailingStartNamesTheErrorAndEnds) {
     EXPECT_EQ(gServerPid, 0u);
     EXPECT_FALSE(os.timers[1].enabled);
 }
+
+TEST_F(LaunchSequenceTest, FailingStartNamesTheProgramInTheSystemText) {
+    os.startError = 193;
+    os.errorTexts[193] = L"%1 is not a valid Win32 application.";
+    splash.RunUntil(100000);
+    ASSERT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes[0].first,
+              L"Run-time error '193':\r\n\r\n"
+              L"C:\\Java\\jre6\\bin\\java.exe is not a valid Win32 application.");
+
+    FakePlatform searched; // no JavaHome: "java" is found through the program search
+    FakeSplash run(searched);
+    searched.SetValue(kRuntimeKey + "\\1.6.0_45", "Other", FakePlatform::Bytes(1, "x"));
+    searched.startError = 193;
+    searched.errorTexts[193] = os.errorTexts[193];
+    run.RunUntil(100000);
+    ASSERT_EQ(searched.boxes.size(), 3u);
+    EXPECT_EQ(searched.boxes[2].first,
+              L"Run-time error '193':\r\n\r\njava is not a valid Win32 application.");
+}
+
+// Reading the current directory, making the application directory current and
+// restoring the saved one: each failure is reported like a failed start.
+struct DirectoryStepRow {
+    const char *name;
+    const char *call;
+    int occurrence;
+    const wchar_t *box;
+    bool serverStarted;
+};
+
+void PrintTo(const DirectoryStepRow &row, std::ostream *out) { *out << row.name; }
+
+class DirectoryStepFailure : public ::testing::TestWithParam<DirectoryStepRow> {};
+
+TEST_P(DirectoryStepFailure, IsReportedWithItsErrorAndEndsTheLauncher) {
+    const DirectoryStepRow &row = GetParam();
+    gJavaHome.clear();
+    gServerPid = 0;
+    FakePlatform os;
+    os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", "C:\\Java\\jre6");
+    AddRuntimeFolders(os, L"C:\\Java\\jre6");
+    AddSupportSources(os);
+    os.errorTexts[206] = L"The filename or extension is too long.";
+    os.errorTexts[3] = L"The system cannot find the path specified.";
+    os.namedFault = NamedFault{row.call, row.occurrence};
+    FakeSplash splash(os);
+    splash.RunUntil(100000);
+    ASSERT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes[0].first, row.box);
+    EXPECT_EQ(os.boxes[0].second, L"Dovern Professional SMS Server");
+    EXPECT_EQ(os.endedWith, 1);
+    EXPECT_EQ(os.now, 2000u);
+    EXPECT_EQ(os.started.size(), row.serverStarted ? 1u : 0u);
+    EXPECT_EQ(gServerPid, row.serverStarted ? 4242u : 0u);
+    EXPECT_FALSE(os.timers[1].enabled) << "no watch after a failed step";
+    EXPECT_EQ(os.calls.back(), "EndProgram");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, DirectoryStepFailure,
+    ::testing::Values(
+        DirectoryStepRow{"ReadingTheCurrentDirectory", "CurrentDirectory", 0,
+                         L"Run-time error '206':\r\n\r\nThe filename or extension is too long.",
+                         false},
+        DirectoryStepRow{"EnteringTheAppDirectory", "SetCurrentDirectory", 0,
+                         L"Run-time error '3':\r\n\r\nThe system cannot find the path specified.",
+                         false},
+        DirectoryStepRow{"RestoringTheSavedDirectory", "SetCurrentDirectory", 1,
+                         L"Run-time error '3':\r\n\r\nThe system cannot find the path specified.",
+                         true}),
+    [](const ::testing::TestParamInfo<DirectoryStepRow> &info) { return info.param.name; });
 
 TEST_F(LaunchSequenceTest, ProcessIdentifierIsStoredAtFullWidth) {
     os.nextPid = 0xFFFFFFFCu;
