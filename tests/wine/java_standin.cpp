@@ -1,6 +1,8 @@
 // Stands in for java.exe: records exactly how it was started, then stays alive
 // and exits as told. The launcher passes it nothing we control, so it is
 // steered by standin.cfg beside it (lines "record=", "stay_ms=", "exit=").
+// Like java.exe it is a console program, so it also records whether it got a
+// console window.
 #include "helper_text.h"
 
 #include <windows.h>
@@ -74,7 +76,7 @@ Config readConfig(const std::wstring &dir) {
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int wmain() {
     Config cfg = readConfig(moduleDir());
 
     STARTUPINFOW si{};
@@ -85,6 +87,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t self[MAX_PATH * 4];
     DWORD selfLen = GetModuleFileNameW(nullptr, self, sizeof self / sizeof self[0]);
     const wchar_t *cmdline = GetCommandLineW();
+    HWND console = GetConsoleWindow();
 
     // Everything goes into one block written at once, closed by "end", so a
     // reader polling the file never takes a half-written record for a whole one.
@@ -94,6 +97,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     rec += "cwd=" + toUtf8(std::wstring(cwd, cwdLen)) + "\n";
     rec += "flags=" + std::to_string(si.dwFlags) + "\n";
     rec += "show=" + std::to_string(si.wShowWindow) + "\n";
+    rec += "console_window=" + std::to_string(console != nullptr) + "\n";
+    rec += "console_visible=" + std::to_string(console && IsWindowVisible(console)) + "\n";
     int argc = 0;
     LPWSTR *argv = CommandLineToArgvW(cmdline, &argc);
     rec += "argc=" + std::to_string(argv ? argc : -1) + "\n";

@@ -230,6 +230,9 @@ check_server_start() {
     show=$(record_get "$record" show)
     ((flags & 1)) || fail "STARTF_USESHOWWINDOW not set (dwFlags=$flags)"
     [[ $show == 0 ]] || fail "wShowWindow=$show, expected SW_HIDE"
+    # A console program started with CREATE_NO_WINDOW has a console but no window.
+    [[ $(record_get "$record" console_window) == 0 ]] ||
+        fail "the server got a console window (visible: $(record_get "$record" console_visible))"
     local starts
     starts=$(grep -c '^begin$' "$(record_file "$record")")
     [[ $starts == 1 ]] || fail "server started $starts times"
@@ -420,6 +423,7 @@ sc_missing_support_folder() {
     expect_box
     local first=$BOX_TEXT
     [[ -n $first && $first != "$COPY_ERROR" ]] || fail "first box \"$first\" is not the system's description"
+    [[ $first != *%* ]] || fail "first box \"$first\" shows an unfilled insert"
     expect_box "$COPY_ERROR"
     wait_record jre6 12 || fail "server not started after the copy error"
     check_server_start jre6 "$APP_DIR" 'C:\Java\jre6'
@@ -512,6 +516,26 @@ sc_failing_start() {
     no_records_at_all
 }
 
+# The application folder is renamed while the splash shows: making it the
+# current directory fails, which is reported, and no server starts.
+sc_app_folder_gone() {
+    put_support_files
+    put_runtime 'C:\Java\jre6' jre6
+    put_standin 'C:\windows' java.exe windows
+    wl_add_runtime 1.6.0_45 'C:\Java\jre6'
+    launch
+    probe --timeout 10000 "$CAPTION" >/dev/null || fail "no splash window"
+    local at
+    at=$(since_launch_ms)
+    ((at < 1500)) || fail "test too slow: window found only at $at ms"
+    mv "$(win_path_to_unix "$APP_DIR")" "$(win_path_to_unix "$APP_DIR")-gone"
+    expect_box
+    [[ $BOX_TEXT =~ ^Run-time\ error\ \'(2|3)\':\\r\\n\\r\\n.+ ]] || fail "box text \"$BOX_TEXT\""
+    [[ $BOX_TEXT != *%* ]] || fail "box \"$BOX_TEXT\" shows an unfilled insert"
+    expect_exit 1 5
+    no_records_at_all
+}
+
 # ---- runner ----
 
 PASSED=0
@@ -577,6 +601,7 @@ run_scenario missing-javahome sc_missing_javahome
 run_scenario letter-subkey sc_letter_subkey
 run_scenario blank-in-javahome sc_blank_in_javahome
 run_scenario failing-start sc_failing_start
+run_scenario app-folder-gone sc_app_folder_gone
 run_scenario first-suitable-and-watch sc_first_suitable_and_watch
 
 echo "artefacts: $ARTIFACTS"
