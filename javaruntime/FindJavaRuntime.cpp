@@ -1,7 +1,8 @@
+#include "common/DecimalText.h"
+#include "common/Globals.h"
+#include "common/ProductTexts.h"
 #include "javaruntime/MRegistry.h"
 #include "javaruntime/mod_main.h"
-#include "launcher/DecimalText.h"
-#include "launcher/Globals.h"
 #include "seam/AppError.h"
 
 #include <new>
@@ -44,14 +45,12 @@ void Search(seam::Platform &os) {
     if (!MRegistry::RegKeyExists(os, seam::kHKeyLocalMachine, kRuntimeKey)) {
         os.MessageBox(kMsgNoRuntime, kAppTitle);
         os.EndProgram(1);
-        return;
     }
     const auto names = MRegistry::RegEnumSubKeys(os, seam::kHKeyLocalMachine, kRuntimeKey);
     const std::optional<std::wstring> chosen = FirstSuitableVersion(names);
     if (!chosen) {
         os.MessageBox(kMsgNoSuitableVersion, kAppTitle);
         os.EndProgram(1);
-        return;
     }
     const std::wstring versionKey = std::wstring(kRuntimeKey) + L"\\" + *chosen;
     const std::wstring home =

@@ -1,5 +1,5 @@
+#include "common/ProductTexts.h"
 #include "javaruntime/mod_main.h"
-#include "launcher/Globals.h"
 #include "seam/ErrorText.h"
 
 namespace mod_main {

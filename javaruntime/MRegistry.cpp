@@ -1,7 +1,7 @@
 #include "javaruntime/MRegistry.h"
 
-#include "javaruntime/RegKeyGuard.h"
 #include "seam/AppError.h"
+#include "seam/HandleGuard.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,7 +29,7 @@ std::wstring LeadingText(seam::Platform &os, const std::vector<std::uint8_t> &bu
 bool RegKeyExists(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath) {
     seam::RegKey key = 0;
     if (OpenForReading(os, root, keyPath, &key) != seam::kErrorSuccess) return false;
-    os.RegCloseKey(key);
+    const seam::RegKeyGuard guard(os, key);
     return true;
 }
 
@@ -37,7 +37,9 @@ std::vector<std::wstring> RegEnumSubKeys(seam::Platform &os, seam::RegKey root,
                                          const std::wstring &keyPath) {
     std::vector<std::wstring> names;
     seam::RegKey key = root;
-    std::optional<RegKeyGuard> guard; // the root itself is never closed
+    std::optional<seam::RegKeyGuard> guard; // the root itself is never closed
+    // The empty path, listing the root itself, is part of the operation's
+    // contract; only the tests and the fuzzer use it.
     if (!keyPath.empty()) {
         if (OpenForReading(os, root, keyPath, &key) != seam::kErrorSuccess) return names;
         guard.emplace(os, key);
@@ -58,7 +60,7 @@ RegValue RegQueryValue(seam::Platform &os, seam::RegKey root, const std::wstring
     seam::RegKey key = 0;
     if (OpenForReading(os, root, keyPath, &key) != seam::kErrorSuccess)
         return defaultValue.value_or(RegValue{});
-    RegKeyGuard guard(os, key);
+    const seam::RegKeyGuard guard(os, key);
 
     const std::string name = os.ToAnsi(valueName);
     std::uint32_t type = 0;

@@ -33,7 +33,8 @@ std::vector<std::wstring> RegEnumSubKeys(seam::Platform &os, seam::RegKey root,
 
 // Throws seam::AppError 1001 for a missing value or a type it does not convert,
 // and 5 where a text's length would be negative. The default answers only for a
-// key that cannot be opened.
+// key that cannot be opened; it is part of the operation's contract, though the
+// launcher itself never passes one (the tests and the fuzzer do).
 RegValue RegQueryValue(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath,
                        const std::wstring &valueName,
                        const std::optional<RegValue> &defaultValue = std::nullopt);

@@ -8,17 +8,6 @@
 
 namespace mod_main {
 
-inline constexpr const wchar_t *kRuntimeKey = L"SOFTWARE\\JavaSoft\\Java Runtime Environment";
-
-inline constexpr const wchar_t *kMsgNoRuntime =
-    L"You have not Installed Java Runtime Environment on your computer.\r\n"
-    L"Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
-    L"Please refer installtion guide of Dovern SMS Server 4 Huawei 3G/HSDPA for further help";
-inline constexpr const wchar_t *kMsgNoSuitableVersion =
-    L"Java Runtime Environment version 1.5 or higher version is not avaiable";
-inline constexpr const wchar_t *kMsgSearchFailed = L"Error While Searching JVM on Your Machine";
-inline constexpr const wchar_t *kMsgCopyFailed = L"Error While Copying JAR File";
-
 // Chooses the first runtime of version 1.5 or later, stores its home in gJavaHome
 // and installs the support files into it. Ends the program when there is none.
 void FindJavaRuntime(seam::Platform &os);

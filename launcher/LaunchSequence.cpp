@@ -1,9 +1,9 @@
 #include "launcher/LaunchSequence.h"
 
+#include "common/Globals.h"
+#include "common/ProductTexts.h"
 #include "javaruntime/mod_main.h"
 #include "launcher/CommandLine.h"
-#include "launcher/DecimalText.h"
-#include "launcher/Globals.h"
 #include "seam/ErrorText.h"
 
 #include <string>
@@ -18,9 +18,7 @@ constexpr std::uint32_t kCreateNoWindow = 0x08000000;
 // An error that no handler takes: the platform's report names it, then the
 // launcher ends. `subject` is the file or program the failing step was given.
 void ReportUnhandledError(seam::Platform &os, std::uint32_t error, const std::wstring &subject) {
-    os.MessageBox(L"Run-time error '" + DecimalText(error) + L"':\r\n\r\n" +
-                      seam::DescribeError(os, error, subject),
-                  kAppTitle);
+    os.MessageBox(UnhandledErrorText(error, seam::DescribeError(os, error, subject)), kAppTitle);
     os.EndProgram(1);
 }
 

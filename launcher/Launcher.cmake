@@ -22,14 +22,10 @@ target_link_libraries(DovernProfessionalSMSServer PRIVATE launcher_core
   uuid gdi32 user32 advapi32)
 target_link_options(DovernProfessionalSMSServer PRIVATE
   -municode -static -static-libgcc -static-libstdc++ -s -Wl,--no-insert-timestamp)
+# The executable inherits these through launcher_core.
 target_compile_definitions(launcher_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_compile_definitions(DovernProfessionalSMSServer PRIVATE UNICODE _UNICODE NOMINMAX)
 
-include(${CMAKE_SOURCE_DIR}/cmake/Packaging.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/cmake/Packaging.cmake)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
-  add_subdirectory(tests/wine)
-endif()
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/bench/CMakeLists.txt)
-  add_subdirectory(tests/bench)
-endif()
+add_subdirectory(tests/wine)
+add_subdirectory(tests/bench)

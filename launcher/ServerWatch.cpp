@@ -1,13 +1,13 @@
 #include "launcher/ServerWatch.h"
 
-#include "launcher/Globals.h"
-#include "launcher/ProcessGuard.h"
+#include "common/Globals.h"
+#include "seam/HandleGuard.h"
 
 bool ServerHasEnded(seam::Platform &os, std::uint32_t serverPid) {
     std::uint32_t exitCode = 0;
     {
         const seam::ProcHandle process = os.OpenProcess(kWatchAccess, false, serverPid);
-        ProcessGuard guard(os, process);
+        const seam::ProcessGuard guard(os, process);
         // A failed read leaves 0: a process that cannot be looked at counts as gone.
         os.GetExitCodeProcess(process, &exitCode);
     }

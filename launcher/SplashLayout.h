@@ -10,8 +10,6 @@ inline constexpr int kClientHeightTwips = 7380;
 inline constexpr int kImageWidthTwips = 7320;
 inline constexpr int kImageHeightTwips = 7380;
 inline constexpr std::uint8_t kBackRed = 192, kBackGreen = 192, kBackBlue = 255;
-inline constexpr unsigned kTimer1IntervalMs = 2000;  // on at start: the launch sequence
-inline constexpr unsigned kTimer2IntervalMs = 30000; // off at start: the server watch
 
 // Twips to pixels for a screen of `dotsPerInch`, rounded to the nearest pixel.
 constexpr int TwipsToPixels(int twips, int dotsPerInch) {

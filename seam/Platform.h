@@ -2,6 +2,12 @@
 // Each member mirrors a Win32 call (or a small group of them) that the launcher
 // makes; the Win32 layer answers them with the real API, the test doubles with
 // in-memory models.
+//
+// Errors: whatever fails at the seam travels as a Win32 error number (the
+// registry calls' result, or the number that the file, process and directory
+// members answer); none of them throws. Inside the runtime search the core
+// turns what it cannot use into its one exception type, seam::AppError, which
+// goes no further than that search's handler.
 #pragma once
 
 #include <cstdint>
@@ -25,48 +31,87 @@ public:
     virtual ~Platform() = default;
 
     // Registry, ANSI entry points (advapi32).
+
+    // Opens `subKey` under `root` (a predefined root or an opened key); answers 0
+    // and sets `*result`, or an error number with `*result` set to 0.
     virtual long RegOpenKeyExA(RegKey root, const std::string &subKey, std::uint32_t options,
                                std::uint32_t samDesired, RegKey *result) = 0;
+    // Writes the name of sub-key `index`, NUL-terminated, into the `nameSize`
+    // bytes at `name`; answers 0, kErrorNoMoreItems past the last one, or another
+    // error number, leaving the rest of the buffer as it was.
     virtual long RegEnumKeyA(RegKey key, std::uint32_t index, char *name,
                              std::uint32_t nameSize) = 0;
+    // Reads a value into the `*dataSize` bytes at `data`; answers 0, or
+    // kErrorMoreData with `*dataSize` set to the size needed and `data` unfilled,
+    // or another error number; `*type` and `*dataSize` are set on 0 and on
+    // kErrorMoreData.
     virtual long RegQueryValueExA(RegKey key, const std::string &valueName, std::uint32_t *type,
                                   std::uint8_t *data, std::uint32_t *dataSize) = 0;
+    // Closes an opened key; answers 0 or an error number, which the launcher
+    // has no use for.
     virtual long RegCloseKey(RegKey key) = 0;
 
-    // Text conversion with the system ANSI code page.
+    // Converts to the system ANSI code page; a character it lacks becomes its
+    // best fit or "?", never an error.
     virtual std::string ToAnsi(const std::wstring &text) = 0;
+    // Converts from the system ANSI code page; never fails.
     virtual std::wstring FromAnsi(const std::string &text) = 0;
 
-    // File system. Both answer 0 or a Win32 error number.
+    // File system.
+
+    // Answers 0 with `*exists` true for a file (not a folder) at `path`, 0 with
+    // `*exists` false when there is none, or the error number of a test that
+    // could not be made.
     virtual std::uint32_t FileExists(const std::wstring &path, bool *exists) = 0;
     // Copies `source` into `destination`; a destination ending in a backslash is a
-    // folder and the copy keeps the source's file name.
+    // folder and the copy keeps the source's file name. Answers 0 or an error
+    // number; a failed copy creates no folder.
     virtual std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                                    bool overwrite) = 0;
-    // The system's text for `error`, its inserts ("%1") left as they stand.
+    // The system's text for `error`, its inserts ("%1") left as they stand; never
+    // empty and with no trailing line break.
     virtual std::wstring ErrorDescription(std::uint32_t error) = 0;
 
-    // Processes (kernel32). StartProcess answers 0 or a Win32 error number; it
-    // passes `creationFlags` to the system unchanged.
+    // Processes (kernel32).
+
+    // Starts `commandLine` without waiting, with window style `showWindow` and
+    // `creationFlags` passed to the system unchanged; answers 0 and sets
+    // `*processId`, or an error number leaving `*processId` unchanged. It keeps
+    // no handle to the new process.
     virtual std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                        std::uint32_t creationFlags, std::uint32_t *processId) = 0;
+    // Opens the process `processId`; answers its handle, or 0 on failure.
     virtual ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                    std::uint32_t processId) = 0;
+    // Reads the exit code (259 while the process runs); answers false and leaves
+    // `*exitCode` unchanged when it fails.
     virtual bool GetExitCodeProcess(ProcHandle process, std::uint32_t *exitCode) = 0;
+    // Closes a process handle; answers false for one that was not open.
     virtual bool CloseHandle(ProcHandle handle) = 0;
 
-    // Directories. CurrentDirectory and SetCurrentDirectory answer 0 or a Win32
-    // error number; CurrentDirectory leaves `*path` unchanged when it fails.
+    // Directories.
+
+    // The folder of the running executable, without a trailing backslash except
+    // at a drive's root ("C:\"); never fails.
     virtual std::wstring AppDirectory() = 0;
+    // Answers 0 and sets `*path` to the current directory, or an error number
+    // leaving `*path` unchanged.
     virtual std::uint32_t CurrentDirectory(std::wstring *path) = 0;
+    // Makes `path` the current directory; answers 0, or an error number with the
+    // current directory unchanged.
     virtual std::uint32_t SetCurrentDirectory(const std::wstring &path) = 0;
 
-    // User interface: modal box with OK only and no icon; the splash window and its timers.
-    virtual void MessageBox(const std::wstring &text, const std::wstring &caption) = 0;
-    virtual void HideSplash() = 0;
-    virtual void SetTimerEnabled(Timer timer, bool enabled) = 0;
+    // User interface.
 
-    // Ends the program at once; never returns to the caller.
+    // Shows a modal box with OK only and no icon, and returns once it is
+    // dismissed; the thread's events go on meanwhile.
+    virtual void MessageBox(const std::wstring &text, const std::wstring &caption) = 0;
+    // Hides the splash window for good; it stays loaded, with its timers.
+    virtual void HideSplash() = 0;
+    // Switches one of the splash window's timers on (its interval counted anew
+    // from now) or off.
+    virtual void SetTimerEnabled(Timer timer, bool enabled) = 0;
+    // Ends the program at once with `exitCode`, running no further handler.
     [[noreturn]] virtual void EndProgram(int exitCode) = 0;
 };
 

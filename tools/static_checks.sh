@@ -34,7 +34,7 @@ for entry in json.load(open(sys.argv[1])):
     if not path.startswith(root):
         continue
     relative = path[len(root):]
-    if relative.startswith(("seam/", "javaruntime/", "launcher/", "tests/unit/")) \
+    if relative.startswith(("seam/", "common/", "javaruntime/", "launcher/", "tests/unit/")) \
             and not relative.startswith(win32_only):
         print(relative)
 PY

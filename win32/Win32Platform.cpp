@@ -1,7 +1,7 @@
 #include "win32/Win32Platform.h"
 
-#include "launcher/DecimalText.h"
-#include "launcher/SplashLayout.h"
+#include "common/DecimalText.h"
+#include "common/Timers.h"
 
 #include <vector>
 
@@ -28,7 +28,7 @@ long Win32Platform::RegOpenKeyExA(seam::RegKey root, const std::string &subKey,
                                   seam::RegKey *result) {
     HKEY opened = nullptr;
     const LONG rc = ::RegOpenKeyExA(ToHkey(root), subKey.c_str(), options, samDesired, &opened);
-    *result = reinterpret_cast<seam::RegKey>(opened);
+    *result = rc == ERROR_SUCCESS ? reinterpret_cast<seam::RegKey>(opened) : 0;
     return rc;
 }
 
@@ -187,8 +187,7 @@ void Win32Platform::SetTimerEnabled(seam::Timer timer, bool enabled) {
         KillTimer(splash_, TimerId(timer));
         return;
     }
-    const unsigned interval =
-        timer == seam::Timer::Timer1 ? splash::kTimer1IntervalMs : splash::kTimer2IntervalMs;
+    const unsigned interval = timer == seam::Timer::Timer1 ? kTimer1IntervalMs : kTimer2IntervalMs;
     SetTimer(splash_, TimerId(timer), interval, nullptr);
 }
 

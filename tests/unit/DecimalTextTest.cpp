@@ -1,4 +1,4 @@
-#include "launcher/DecimalText.h"
+#include "common/DecimalText.h"
 
 #include <gtest/gtest.h>
 

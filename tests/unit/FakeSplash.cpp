@@ -1,12 +1,12 @@
 #include "tests/unit/FakeSplash.h"
 
+#include "common/Timers.h"
 #include "launcher/LaunchSequence.h"
 #include "launcher/ServerWatch.h"
-#include "launcher/SplashLayout.h"
 
 FakeSplash::FakeSplash(FakePlatform &os) : os_(os) {
-    os_.timers[0] = {true, splash::kTimer1IntervalMs, splash::kTimer1IntervalMs};
-    os_.timers[1] = {false, splash::kTimer2IntervalMs, 0};
+    os_.timers[0] = {true, kTimer1IntervalMs, kTimer1IntervalMs};
+    os_.timers[1] = {false, kTimer2IntervalMs, 0};
 }
 
 void FakeSplash::Tick(seam::Timer timer) {

@@ -1,7 +1,7 @@
 // Runs a whole launcher run on the test doubles, then reruns it once for every
 // seam call it made and every way that call can fail, and checks each outcome.
+#include "common/Globals.h"
 #include "javaruntime/mod_main.h"
-#include "launcher/Globals.h"
 #include "tests/unit/FakePlatform.h"
 #include "tests/unit/FakeSplash.h"
 #include "tests/unit/LauncherWorld.h"
@@ -76,8 +76,12 @@ Outcome Unhandled(const std::string &error, bool started) {
 
 // What the launcher must do when the `occurrence`-th call named `call` fails.
 Outcome Expected(const std::string &call, int occurrence, FaultKind kind, bool longHome) {
-    const std::wstring m1 = mod_main::kMsgNoRuntime;
-    const std::wstring m2 = mod_main::kMsgNoSuitableVersion;
+    const std::wstring m1 =
+        L"You have not Installed Java Runtime Environment on your computer.\r\n"
+        L"Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
+        L"Please refer installtion guide of Dovern SMS Server 4 Huawei 3G/HSDPA for further help";
+    const std::wstring m2 =
+        L"Java Runtime Environment version 1.5 or higher version is not avaiable";
     if (call == "RegOpenKeyExA") {
         if (occurrence == 0) return Ends(m1); // the runtime key test
         if (occurrence == 1) return Ends(m2); // the sub-key list is empty

@@ -1,4 +1,4 @@
-#include "launcher/Globals.h"
+#include "common/Globals.h"
 
 std::wstring gJavaHome;
 std::uint32_t gServerPid = 0;

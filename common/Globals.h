@@ -1,4 +1,4 @@
-// The launcher's two shared globals and its title.
+// The launcher's two shared globals.
 #pragma once
 
 #include <cstdint>
@@ -9,5 +9,3 @@
 extern std::wstring gJavaHome;
 // Process identifier of the started server; 0 until the launch sequence sets it.
 extern std::uint32_t gServerPid;
-
-inline constexpr const wchar_t *kAppTitle = L"Dovern Professional SMS Server";
