@@ -1,5 +1,6 @@
 #include "launcher/SplashImage.h"
 
+#include <ocidl.h>
 #include <olectl.h>
 
 #include <cstring>
@@ -19,6 +20,42 @@ template <typename Fn> Fn Entry(HMODULE module, const char *name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+struct LoadedLibrary {
+    explicit LoadedLibrary(const wchar_t *name) : module(LoadLibraryW(name)) {}
+    ~LoadedLibrary() {
+        if (module) FreeLibrary(module);
+    }
+    LoadedLibrary(const LoadedLibrary &) = delete;
+    LoadedLibrary &operator=(const LoadedLibrary &) = delete;
+    HMODULE module;
+};
+
+// CoInitialize, undone only when it succeeded (S_FALSE included).
+struct ComInitialisation {
+    explicit ComInitialisation(HMODULE ole32) {
+        if (!ole32) return;
+        const auto initialize = Entry<CoInitializeFn>(ole32, "CoInitialize");
+        if (initialize && SUCCEEDED(initialize(nullptr)))
+            uninitialize = Entry<CoUninitializeFn>(ole32, "CoUninitialize");
+    }
+    ~ComInitialisation() {
+        if (uninitialize) uninitialize();
+    }
+    ComInitialisation(const ComInitialisation &) = delete;
+    ComInitialisation &operator=(const ComInitialisation &) = delete;
+    CoUninitializeFn uninitialize = nullptr;
+};
+
+struct PictureReference {
+    PictureReference() = default;
+    ~PictureReference() {
+        if (picture) picture->Release();
+    }
+    PictureReference(const PictureReference &) = delete;
+    PictureReference &operator=(const PictureReference &) = delete;
+    IPicture *picture = nullptr;
+};
+
 IPicture *Decode(HMODULE ole32, HMODULE oleaut32) {
     const auto createStream = Entry<CreateStreamFn>(ole32, "CreateStreamOnHGlobal");
     const auto oleLoadPicture = Entry<OleLoadPictureFn>(oleaut32, "OleLoadPicture");
@@ -28,6 +65,7 @@ IPicture *Decode(HMODULE ole32, HMODULE oleaut32) {
     std::memcpy(GlobalLock(memory), kSplashGif, kSplashGifSize);
     GlobalUnlock(memory);
     IStream *stream = nullptr;
+    // The stream owns the memory from here on and frees it with its last release.
     if (FAILED(createStream(memory, TRUE, &stream))) {
         GlobalFree(memory);
         return nullptr;
@@ -42,33 +80,30 @@ IPicture *Decode(HMODULE ole32, HMODULE oleaut32) {
 
 } // namespace
 
-void LoadSplashImage(SplashImage &image) {
-    image.ole32 = LoadLibraryW(L"ole32.dll");
-    image.oleaut32 = LoadLibraryW(L"oleaut32.dll");
-    if (!image.ole32 || !image.oleaut32) return;
-    if (const auto coInitialize = Entry<CoInitializeFn>(image.ole32, "CoInitialize"))
-        coInitialize(nullptr);
-    image.picture = Decode(image.ole32, image.oleaut32);
+// Members go in reverse order: the picture, then COM, then the libraries.
+struct SplashDecoder {
+    LoadedLibrary ole32{L"ole32.dll"};
+    LoadedLibrary oleaut32{L"oleaut32.dll"};
+    ComInitialisation com{ole32.module};
+    PictureReference picture;
+};
+
+void SplashDecoderRelease::operator()(SplashDecoder *decoder) const { delete decoder; }
+
+SplashImage LoadSplashImage() {
+    SplashImage image(new SplashDecoder);
+    if (image->ole32.module && image->oleaut32.module)
+        image->picture.picture = Decode(image->ole32.module, image->oleaut32.module);
+    return image;
 }
 
 void DrawSplashImage(const SplashImage &image, HDC dc, SIZE size, const RECT &clip) {
-    if (!image.picture) return;
+    if (!image || !image->picture.picture) return;
+    IPicture *picture = image->picture.picture;
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
-    image.picture->get_Width(&width);
-    image.picture->get_Height(&height);
+    picture->get_Width(&width);
+    picture->get_Height(&height);
     // Stretched to the control's rectangle; the picture is stored top-down.
-    image.picture->Render(dc, 0, 0, size.cx, size.cy, 0, height, width, -height, &clip);
-}
-
-void ReleaseSplashImage(SplashImage &image) {
-    if (image.picture) image.picture->Release();
-    image.picture = nullptr;
-    if (image.ole32) {
-        if (const auto coUninitialize = Entry<CoUninitializeFn>(image.ole32, "CoUninitialize"))
-            coUninitialize();
-    }
-    if (image.oleaut32) FreeLibrary(image.oleaut32);
-    if (image.ole32) FreeLibrary(image.ole32);
-    image.ole32 = image.oleaut32 = nullptr;
+    picture->Render(dc, 0, 0, size.cx, size.cy, 0, height, width, -height, &clip);
 }

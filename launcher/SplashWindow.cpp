@@ -1,6 +1,6 @@
 #include "launcher/SplashWindow.h"
 
-#include "launcher/Globals.h"
+#include "common/ProductTexts.h"
 #include "launcher/LaunchSequence.h"
 #include "launcher/ServerWatch.h"
 #include "launcher/SplashImage.h"
@@ -11,12 +11,13 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"frmSplash";
 
-// What frmSplash owns for the launcher's whole run.
+// What frmSplash owns; freed with the window.
 struct SplashState {
     Win32Platform platform;
     SplashImage image; // Image1
     SIZE imageSize{};
     bool launchStarted = false;
+    bool inTick = false; // a timer handler, maybe waiting in a message box, uses the state
 };
 
 void PaintPicture(HWND window, const SplashState &state) {
@@ -38,18 +39,30 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SHOWWINDOW:
         // Once hidden the splash is never shown again: its picture and the
         // decoder behind it would only weigh on the long watch.
-        if (state && !wParam && lParam == 0) ReleaseSplashImage(state->image);
+        if (state && !wParam && lParam == 0) state->image.reset();
         break;
     case WM_TIMER:
         if (!state) break;
+        state->inTick = true;
         if (wParam == Win32Platform::TimerId(seam::Timer::Timer1))
             OnLaunchTimer(state->platform, state->launchStarted);
         else if (wParam == Win32Platform::TimerId(seam::Timer::Timer2))
             WatchServer(state->platform);
+        state->inTick = false;
         return 0;
+    case WM_CLOSE:
+        // A close that arrives while a box of the launch sequence is open would
+        // pull the window's state from under it; the window is hidden by then,
+        // so no user asks for it.
+        if (state && state->inTick) return 0;
+        break;
     case WM_DESTROY:
         // Closing the splash unloads it with its timers: the program ends.
         PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete state;
         return 0;
     default:
         break;
@@ -93,13 +106,14 @@ HWND CreateSplashWindow(HINSTANCE instance) {
     HWND window = CreateWindowExW(0, kClassName, kAppTitle, style, left, top, width, height,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    auto *state = new SplashState{Win32Platform(window), {}, {image.width, image.height}};
+    auto *state =
+        new SplashState{Win32Platform(window), {}, {image.width, image.height}, false, false};
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     state->platform.SetTimerEnabled(seam::Timer::Timer1, true);
     ShowWindow(window, SW_SHOWNORMAL);
     // Decoding the picture takes longer than showing the window; it is ready
     // before the first paint all the same.
-    LoadSplashImage(state->image);
+    state->image = LoadSplashImage();
     UpdateWindow(window);
     return window;
 }
