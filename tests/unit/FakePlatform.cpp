@@ -126,6 +126,7 @@ long FakePlatform::RegEnumKeyA(seam::RegKey key, std::uint32_t index, char *name
                                std::uint32_t nameSize) {
     const auto injected = Record("RegEnumKeyA");
     ++enumerations;
+    enumBuffers.emplace_back(name, nameSize);
     std::string path;
     if (key != seam::kHKeyLocalMachine) {
         if (!handles_.count(key)) return 6;
@@ -211,7 +212,7 @@ std::uint32_t FakePlatform::CopyFile(const std::wstring &source, const std::wstr
     if (!HasFile(source)) return kFileNotFound;
     if (HasFile(target) && !overwrite) return kFileExists;
     files_[Normal(target)] = FileContent(source);
-    copies.emplace_back(source, target);
+    copies.push_back({source, target, overwrite});
     events.push_back("CopyFile " + Narrow(target));
     return 0;
 }

@@ -50,6 +50,12 @@ struct FakeProcess {
     bool heldElsewhere = false; // another program keeps a handle to it
 };
 
+struct FakeCopy {
+    std::wstring source;
+    std::wstring target; // the file written
+    bool overwrite;
+};
+
 struct StartedProcess {
     std::wstring commandLine;
     int showWindow;
@@ -116,7 +122,9 @@ public:
     std::vector<std::string> events; // what a user or the system would see, in order
     std::vector<std::pair<std::wstring, std::wstring>> boxes; // text, caption
     std::vector<StartedProcess> started;
-    std::vector<std::pair<std::wstring, std::wstring>> copies; // source, target file
+    std::vector<FakeCopy> copies;
+    // The name buffer of every RegEnumKeyA call as it arrived.
+    std::vector<std::string> enumBuffers;
     std::optional<int> endedWith;
     std::set<seam::RegKey> openKeys;
     std::set<seam::ProcHandle> openProcesses;
@@ -124,7 +132,6 @@ public:
     int queries = 0;
     int enumerations = 0;
     bool splashVisible = true;
-    std::vector<std::string> lastEnumKeyPaths;
 
     // Behaviour.
     std::wstring appDirectory = L"C:\\Apps\\Server";
@@ -142,13 +149,11 @@ private:
     struct Key {
         std::vector<std::string> subKeys;
         std::map<std::string, FakeRegValue> values;
-        bool queriedOnce = false;
     };
     std::optional<FaultKind> Record(const char *call);
     static std::string Upper(std::string text);
     static std::wstring Normal(const std::wstring &path);
     std::map<std::string, Key> keys_; // by upper-case full path
-    std::map<std::string, std::set<std::string>> queriedValues_;
     std::map<seam::RegKey, std::string> handles_;
     std::map<seam::ProcHandle, std::uint32_t> processHandles_;
     std::set<std::wstring> folders_;

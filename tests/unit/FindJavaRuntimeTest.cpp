@@ -1,5 +1,5 @@
+#include "common/Globals.h"
 #include "javaruntime/mod_main.h"
-#include "launcher/Globals.h"
 #include "tests/unit/FakePlatform.h"
 #include "tests/unit/LauncherWorld.h"
 
@@ -87,7 +87,8 @@ TEST_F(FindJavaRuntimeTest, WholeChosenNameIsUsedAndHomeKeptExactly) {
     EXPECT_EQ(Run(), std::nullopt);
     EXPECT_EQ(gJavaHome, L"C:\\Program Files\\Java\\jre1.5.0_22\\");
     EXPECT_TRUE(os.HasFile(L"C:\\Program Files\\Java\\jre1.5.0_22\\lib\\ext\\jdc.jar"));
-    EXPECT_EQ(os.copies[0].second, L"C:\\Program Files\\Java\\jre1.5.0_22\\\\lib\\ext\\Comm.jar");
+    ASSERT_FALSE(os.copies.empty());
+    EXPECT_EQ(os.copies[0].target, L"C:\\Program Files\\Java\\jre1.5.0_22\\\\lib\\ext\\Comm.jar");
 }
 
 TEST_F(FindJavaRuntimeTest, ShortNameIsReadWhole) {
@@ -110,6 +111,7 @@ TEST_F(FindJavaRuntimeTest, DecimalCommaRegionsCannotPickAnOldRuntime) {
     AddRuntime("1,6", "C:\\odd");
     AddRuntime("1.4", "C:\\j14");
     EXPECT_EQ(Run(), std::nullopt);
+    ASSERT_FALSE(BoxTexts().empty());
     EXPECT_EQ(BoxTexts().front(), L"Type mismatch");
 }
 
@@ -150,6 +152,7 @@ TEST_F(FindJavaRuntimeTest, DwordJavaHomeReadsAsItsDigitsBinaryAsMismatch) {
     EXPECT_EQ(gJavaHome, L"42");
     os.SetValue(kRuntimeKey + "\\1.6", "JavaHome", FakePlatform::Bytes(3, "C:\\"));
     EXPECT_EQ(Run(), std::nullopt);
+    ASSERT_FALSE(BoxTexts().empty());
     EXPECT_EQ(BoxTexts().front(), L"Type mismatch");
     EXPECT_EQ(gJavaHome, L"");
 }

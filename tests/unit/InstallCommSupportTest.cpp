@@ -18,7 +18,7 @@ protected:
     std::vector<std::wstring> Targets() const {
         std::vector<std::wstring> targets;
         for (const auto &copy : os.copies)
-            targets.push_back(copy.second);
+            targets.push_back(copy.target);
         return targets;
     }
 
@@ -33,6 +33,8 @@ TEST_F(InstallCommSupportTest, CopiesAllFourInOrderIntoTheRuntime) {
                                                     kHome + L"\\lib\\ext\\jdc.jar"}));
     EXPECT_EQ(os.FileContent(kHome + L"\\bin\\Win32com.dll"), "new Win32com.dll");
     EXPECT_TRUE(os.boxes.empty());
+    for (const FakeCopy &copy : os.copies)
+        EXPECT_TRUE(copy.overwrite) << "requested with overwriting allowed";
 }
 
 TEST_F(InstallCommSupportTest, PresentFilesAreNeverReplacedNorTheSourceTouched) {
@@ -98,12 +100,14 @@ TEST_F(InstallCommSupportTest, MissingFolderIsNotCreated) {
     noExt.AddFile(kSupportSource + L"Comm.jar", "x");
     mod_main::InstallCommSupport(noExt, kHome);
     EXPECT_TRUE(noExt.copies.empty());
+    ASSERT_EQ(noExt.boxes.size(), 2u);
     EXPECT_EQ(noExt.boxes.front().first, L"Description of error 3");
 }
 
 TEST_F(InstallCommSupportTest, TrailingBackslashGivesDoubledSeparatorPassedOnUnchanged) {
     mod_main::InstallCommSupport(os, kHome + L"\\");
-    EXPECT_EQ(os.copies.front().second, kHome + L"\\\\lib\\ext\\Comm.jar");
+    ASSERT_FALSE(os.copies.empty());
+    EXPECT_EQ(os.copies.front().target, kHome + L"\\\\lib\\ext\\Comm.jar");
     EXPECT_EQ(os.boxes.size(), 0u);
 }
 

@@ -1,5 +1,5 @@
 #include "launcher/LaunchSequence.h"
-#include "launcher/Globals.h"
+#include "common/Globals.h"
 #include "tests/unit/FakePlatform.h"
 #include "tests/unit/FakeSplash.h"
 #include "tests/unit/LauncherWorld.h"
@@ -65,6 +65,7 @@ TEST_F(LaunchSequenceTest, MissingRuntimeEndsBeforeAnyStart) {
     FakeSplash run(bare);
     run.RunUntil(100000);
     EXPECT_EQ(bare.endedWith, 1);
+    ASSERT_FALSE(bare.events.empty());
     EXPECT_EQ(bare.events.front(), "HideSplash");
     EXPECT_TRUE(bare.started.empty());
     EXPECT_FALSE(bare.timers[1].enabled);
@@ -173,7 +174,7 @@ TEST_F(LaunchSequenceTest, Timer2TakesOverOneFullIntervalAfterTheLaunch) {
     EXPECT_EQ(os.now, 62000u);
 }
 
-TEST_F(LaunchSequenceTest, MinimisedOrNotTheFirstTickComesAt2000) {
+TEST_F(LaunchSequenceTest, RunningServerKeepsTheLauncherResidentAfterTheTickAt2000) {
     splash.RunUntil(600000);
     ASSERT_FALSE(splash.ticks.empty());
     EXPECT_EQ(splash.ticks.front(), (std::pair<std::uint64_t, int>{2000, 1}));

@@ -49,6 +49,9 @@ TEST_F(MRegistryTest, SubKeysComeWholeInEnumerationOrder) {
     EXPECT_EQ(MRegistry::RegEnumSubKeys(os, HKLM, L"SOFTWARE\\Test"),
               (std::vector<std::wstring>{L"1.6", L"1.4.2_19", L"zeta", L"1.8.0_451"}));
     EXPECT_EQ(os.enumerations, 5); // four names and the end of the list
+    ASSERT_EQ(os.enumBuffers.size(), 5u);
+    for (const std::string &buffer : os.enumBuffers)
+        EXPECT_EQ(buffer, std::string(260, ' ')) << "each step starts from 260 blanks";
 }
 
 TEST_F(MRegistryTest, SubKeysOfMissingOrEmptyKeyAreAnEmptyList) {
@@ -58,6 +61,7 @@ TEST_F(MRegistryTest, SubKeysOfMissingOrEmptyKeyAreAnEmptyList) {
 
 TEST_F(MRegistryTest, EmptyPathListsTheRootWithoutClosingIt) {
     EXPECT_EQ(MRegistry::RegEnumSubKeys(os, HKLM, L""), (std::vector<std::wstring>{L"SOFTWARE"}));
+    ASSERT_FALSE(os.calls.empty());
     EXPECT_EQ(os.calls.front(), "RegEnumKeyA");
 }
 
