@@ -1,9 +1,15 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+# The win32 thread model: its runtime needs no winpthread, which the posix
+# model links into every static program. Nothing here starts a thread.
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Each function and object in its own section, so that the linker drops what
+# nothing references; link-time optimisation across the launcher's objects.
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections -flto")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-flto -Wl,--gc-sections")

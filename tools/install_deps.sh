@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake make g++ clang clang-format clang-tidy libclang-rt-14-dev
     googletest libgtest-dev libgmock-dev
-    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
     wine wine64 wine32:i386 fonts-wine
     xvfb xauth xdotool x11-utils imagemagick python3-pil python3-pefile
 )

@@ -13,7 +13,7 @@ build() {
     # The tracked sources plus any uncommitted changes to them.
     (cd "$here" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$dir/src")
     cmake -S "$dir/src" -B "$dir/build" -DCMAKE_TOOLCHAIN_FILE="$dir/src/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
+        -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
     cmake --build "$dir/build" --target DovernProfessionalSMSServer -j2 >/dev/null
 }
 

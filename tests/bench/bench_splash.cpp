@@ -1,0 +1,95 @@
+// Floor for the launcher's resident phase: what the splash must do before the
+// watch, and nothing else. Shows a window of the splash's client size, centred,
+// with the embedded GIF drawn by the launcher's own decoding code (the
+// system's OLE picture support); hides it after 2000 ms, which releases the
+// picture and the decoder as the launcher does; then idles on a 30 s timer in
+// a message loop, like the server watch. No registry, no runtime search, no
+// server. Runs until it is killed.
+#include "launcher/SplashImage.h"
+#include "launcher/SplashLayout.h"
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Bench Splash Floor";
+constexpr UINT_PTR kSplashTimer = 1;
+constexpr UINT_PTR kWatchTimer = 2;
+
+struct FloorState {
+    SplashImage image;
+    SIZE imageSize{};
+};
+
+FloorState g_state;
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        DrawSplashImage(g_state.image, dc, g_state.imageSize, paint.rcPaint);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_SHOWWINDOW:
+        if (!wParam && lParam == 0) ReleaseSplashImage(g_state.image);
+        break;
+    case WM_TIMER:
+        if (wParam == kSplashTimer) {
+            KillTimer(window, kSplashTimer);
+            ShowWindow(window, SW_HIDE);
+            SetTimer(window, kWatchTimer, splash::kTimer2IntervalMs, nullptr);
+        }
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int ScreenDotsPerInch() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.hbrBackground =
+        CreateSolidBrush(RGB(splash::kBackRed, splash::kBackGreen, splash::kBackBlue));
+    windowClass.lpszClassName = L"BenchSplash";
+    if (!RegisterClassExW(&windowClass)) return 1;
+
+    const int dpi = ScreenDotsPerInch();
+    const splash::Size client = splash::ClientSize(dpi);
+    const splash::Size image = splash::ImageSize(dpi);
+    g_state.imageSize = {image.width, image.height};
+    constexpr DWORD style = WS_OVERLAPPEDWINDOW;
+    RECT frame{0, 0, client.width, client.height};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int left = splash::CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width);
+    const int top = splash::CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, kCaption, style, left, top, width,
+                                  height, nullptr, nullptr, instance, nullptr);
+    if (!window) return 1;
+    SetTimer(window, kSplashTimer, splash::kTimer1IntervalMs, nullptr);
+    // The launcher's order: shown first, decoded before the first paint.
+    ShowWindow(window, SW_SHOWNORMAL);
+    LoadSplashImage(g_state.image);
+    UpdateWindow(window);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
