@@ -5,6 +5,7 @@
 // picture and the decoder as the launcher does; then idles on a 30 s timer in
 // a message loop, like the server watch. No registry, no runtime search, no
 // server. Runs until it is killed.
+#include "common/Timers.h"
 #include "launcher/SplashImage.h"
 #include "launcher/SplashLayout.h"
 
@@ -31,13 +32,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_SHOWWINDOW:
-        if (!wParam && lParam == 0) ReleaseSplashImage(g_state.image);
+        if (!wParam && lParam == 0) g_state.image.reset();
         break;
     case WM_TIMER:
         if (wParam == kSplashTimer) {
             KillTimer(window, kSplashTimer);
             ShowWindow(window, SW_HIDE);
-            SetTimer(window, kWatchTimer, splash::kTimer2IntervalMs, nullptr);
+            SetTimer(window, kWatchTimer, kTimer2IntervalMs, nullptr);
         }
         return 0;
     default:
@@ -80,10 +81,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HWND window = CreateWindowExW(0, windowClass.lpszClassName, kCaption, style, left, top, width,
                                   height, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
-    SetTimer(window, kSplashTimer, splash::kTimer1IntervalMs, nullptr);
+    SetTimer(window, kSplashTimer, kTimer1IntervalMs, nullptr);
     // The launcher's order: shown first, decoded before the first paint.
     ShowWindow(window, SW_SHOWNORMAL);
-    LoadSplashImage(g_state.image);
+    g_state.image = LoadSplashImage();
     UpdateWindow(window);
 
     MSG message;
