@@ -3,6 +3,7 @@
 #include "common/ProductTexts.h"
 #include "launcher/LaunchSequence.h"
 #include "launcher/ServerWatch.h"
+#include "launcher/SplashFrame.h"
 #include "launcher/SplashImage.h"
 #include "launcher/SplashLayout.h"
 #include "win32/Win32Platform.h"
@@ -70,13 +71,6 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-int ScreenDotsPerInch() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 } // namespace
 
 HWND CreateSplashWindow(HINSTANCE instance) {
@@ -92,22 +86,11 @@ HWND CreateSplashWindow(HINSTANCE instance) {
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass)) return nullptr;
 
-    const int dpi = ScreenDotsPerInch();
-    const splash::Size client = splash::ClientSize(dpi);
-    const splash::Size image = splash::ImageSize(dpi);
-    constexpr DWORD style = WS_OVERLAPPEDWINDOW;
-    RECT frame{0, 0, client.width, client.height};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int left = splash::CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width);
-    const int top = splash::CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height);
-
-    HWND window = CreateWindowExW(0, kClassName, kAppTitle, style, left, top, width, height,
-                                  nullptr, nullptr, instance, nullptr);
+    const SplashFrame frame = SplashFrameForScreen();
+    HWND window = CreateWindowExW(0, kClassName, kAppTitle, kSplashStyle, frame.left, frame.top,
+                                  frame.width, frame.height, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    auto *state =
-        new SplashState{Win32Platform(window), {}, {image.width, image.height}, false, false};
+    auto *state = new SplashState{Win32Platform(window), {}, frame.image, false, false};
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     state->platform.SetTimerEnabled(seam::Timer::Timer1, true);
     ShowWindow(window, SW_SHOWNORMAL);

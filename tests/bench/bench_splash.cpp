@@ -6,6 +6,7 @@
 // a message loop, like the server watch. No registry, no runtime search, no
 // server. Runs until it is killed.
 #include "common/Timers.h"
+#include "launcher/SplashFrame.h"
 #include "launcher/SplashImage.h"
 #include "launcher/SplashLayout.h"
 
@@ -47,13 +48,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-int ScreenDotsPerInch() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -67,19 +61,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     windowClass.lpszClassName = L"BenchSplash";
     if (!RegisterClassExW(&windowClass)) return 1;
 
-    const int dpi = ScreenDotsPerInch();
-    const splash::Size client = splash::ClientSize(dpi);
-    const splash::Size image = splash::ImageSize(dpi);
-    g_state.imageSize = {image.width, image.height};
-    constexpr DWORD style = WS_OVERLAPPEDWINDOW;
-    RECT frame{0, 0, client.width, client.height};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int left = splash::CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width);
-    const int top = splash::CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, kCaption, style, left, top, width,
-                                  height, nullptr, nullptr, instance, nullptr);
+    const SplashFrame frame = SplashFrameForScreen();
+    g_state.imageSize = frame.image;
+    HWND window =
+        CreateWindowExW(0, windowClass.lpszClassName, kCaption, kSplashStyle, frame.left, frame.top,
+                        frame.width, frame.height, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     SetTimer(window, kSplashTimer, kTimer1IntervalMs, nullptr);
     // The launcher's order: shown first, decoded before the first paint.
