@@ -1,12 +1,46 @@
-# Shared by tests/wine/run_wine_tests.sh and tools/demo.sh: picks the Wine
-# mode this host can run, starts Xvfb, builds a template prefix, cleans up.
-# Source it; it only defines functions and wl_* variables.
+# The one home of what tests/wine/run_wine_tests.sh, tools/demo.sh and
+# tools/benchmark.sh set up under Wine: the Wine mode this host can run, the
+# build, Xvfb and the prefixes, the launcher's installation, runtimes with the
+# java.exe stand-in and its records, the support files, clean-up at exit.
+# Source it; it only defines functions and WL_* variables.
 # shellcheck shell=bash disable=SC2034
 
+WL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 WL_XVFB_PID=""
+WL_WORK=""
 WL_PREFIXES=()
 
+WL_CAPTION="Dovern Professional SMS Server"
+WL_EXE=DovernProfessionalSMSServer.exe
+# The server's class path below the launcher's folder, in the launcher's order.
+WL_SERVER_JARS=('lib\comm.jar' 'lib\jdc.jar' 'lib\jxl.jar' 'lib\log4j-1.2.8.jar'
+    'lib\slf4j-api-1.1.0.jar' 'lib\slf4j-log4j12-1.1.0.jar' 'lib\slf4j-simple-1.1.0.jar'
+    'lib\swing-layout-1.0.jar' Dovern_Professional_SMS_Server.jar)
+# Where the launcher takes the support files from, and where each goes below
+# a runtime's home; a file keeps its name.
+WL_SUPPORT_DIR='C:\dovern\GsmModemJar'
+WL_SUPPORT_FILES=('lib\ext\Comm.jar' 'lib\javax.comm.properties' 'bin\Win32com.dll' 'lib\ext\jdc.jar')
+# The stand-ins write their records here, one file per name.
+WL_RECORDS='C:\records'
+
 wl_log() { printf '%s\n' "$*" >&2; }
+
+wl_now_us() {
+    local t=${EPOCHREALTIME/[.,]/}
+    echo $((10#$t))
+}
+
+wl_now_ms() { echo $(($(wl_now_us) / 1000)); }
+
+# Waits up to $3 seconds for a line matching $2 in file $1, looking every $4
+# seconds (0.1 unless given).
+wl_wait_for_line() {
+    local file=$1 pattern=$2 deadline=$(($(wl_now_us) + $3 * 1000000))
+    until grep -q "$pattern" "$file" 2>/dev/null; do
+        (($(wl_now_us) < deadline)) || return 1
+        sleep "${4:-0.1}"
+    done
+}
 
 # Sets WL_MODE (32 or 64), WL_PRESET, WL_WINE, WL_REGVIEW and WINEARCH.
 # Hosts without IA-32 emulation cannot start the 32-bit Wine loader; there
@@ -46,6 +80,39 @@ wl_describe_mode() {
         echo "wine mode: win64 prefix, x86-64 build (preset mingw64), registry view /reg:64" \
             "(this host cannot run 32-bit code)"
     fi
+}
+
+# Configures and builds preset $1 into folder $2 (build/<preset> unless given
+# or empty), only the targets after it when any are given. The output goes to
+# <folder>.log, whose end is shown when the build fails.
+wl_build() {
+    local preset=$1 dir=${2:-$WL_ROOT/build/$1} targets=()
+    (($# > 2)) && targets=(--target "${@:3}")
+    mkdir -p "$(dirname "$dir")"
+    echo "building preset $preset in ${dir#"$WL_ROOT"/}${3:+: ${*:3}}"
+    if ! (cd "$WL_ROOT" && cmake --preset "$preset" -B "$dir" >"$dir.log" 2>&1 &&
+        cmake --build "$dir" -j"$(nproc)" "${targets[@]}" >>"$dir.log" 2>&1); then
+        tail -n 30 "$dir.log" >&2
+        wl_log "build with preset $preset failed (log: $dir.log)"
+        return 1
+    fi
+}
+
+# Makes the work directory WL_WORK (/tmp/$1.XXXXXX), which is removed at exit
+# unless WL_KEEP=1, starts Xvfb (with $2 == if-needed only when there is no
+# DISPLAY) and builds a fresh prefix at WL_WORK/template, which becomes current.
+wl_set_up() {
+    WL_WORK=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
+    trap wl_cleanup EXIT
+    trap 'exit 130' INT TERM
+    if [[ ${2:-} != if-needed || -z ${DISPLAY:-} ]]; then
+        wl_start_xvfb "$WL_WORK" || return 1
+    fi
+    wl_make_template "$WL_WORK/template"
+    [[ -f $WL_WORK/template/system.reg ]] || {
+        wl_log "wineboot did not make a prefix"
+        return 1
+    }
 }
 
 # Starts Xvfb on a display it picks itself (-displayfd), so parallel runs
@@ -134,6 +201,97 @@ wl_add_runtime() {
     fi
 }
 
+# Copies the launcher from build folder WL_BUILD into Windows folder $1 and
+# the Wine helper programs into C:\tools.
+wl_put_launcher() {
+    local app tools
+    app=$(wl_unix_path "$1")
+    tools=$(wl_unix_path 'C:\tools')
+    mkdir -p "$app" "$tools"
+    cp "$WL_BUILD/$WL_EXE" "$app/"
+    cp "$WL_HELPERS/msgbox.exe" "$WL_HELPERS/window_probe.exe" "$tools/"
+}
+
+# Installs the java.exe stand-in into Windows folder $1 under the name $2
+# (java.exe unless given); it records into record $3, stays $4 ms (0 unless
+# given) and exits with $5 (0 unless given).
+wl_put_standin() {
+    local dir
+    dir=$(wl_unix_path "$1")
+    mkdir -p "$dir" "$(wl_unix_path "$WL_RECORDS")"
+    cp "$WL_HELPERS/java.exe" "$dir/${2:-java.exe}"
+    printf 'record=%s\\%s.txt\r\nstay_ms=%s\r\nexit=%s\r\n' "$WL_RECORDS" "$3" "${4:-0}" "${5:-0}" \
+        >"$dir/standin.cfg"
+}
+
+# Lays out a runtime in Windows folder $2 (bin, lib, lib\ext) with a stand-in
+# as bin\java.exe that records into $3 and stays $4 ms, and registers it as
+# version $1.
+wl_put_runtime() {
+    mkdir -p "$(wl_unix_path "$2")/lib/ext"
+    wl_put_standin "$2\\bin" java.exe "$3" "${4:-0}"
+    wl_add_runtime "$1" "$2"
+}
+
+# The support files the launcher copies into a runtime, each with its own
+# contents.
+wl_put_support_files() {
+    local dir f
+    dir=$(wl_unix_path "$WL_SUPPORT_DIR")
+    mkdir -p "$dir"
+    for f in "${WL_SUPPORT_FILES[@]}"; do
+        f=${f##*\\}
+        {
+            echo "support file $f"
+            head -c 2048 /dev/urandom
+        } >"$dir/$f"
+    done
+}
+
+wl_record_file() { wl_unix_path "$WL_RECORDS\\$1.txt"; }
+
+# Waits up to $2 seconds for the stand-in's record $1 to be complete.
+wl_wait_record() { wl_wait_for_line "$(wl_record_file "$1")" '^end$' "$2"; }
+
+# Value $2 of the first start in record $1.
+wl_record_get() { sed -n "s/^$2=//p" "$(wl_record_file "$1")" | head -n1; }
+
+# The command line the launcher gives the server, for the launcher's folder
+# $1 and the runtime home $2 (empty: java found by the program search).
+wl_server_cmdline() {
+    local app=$1 home=$2 line entry
+    if [[ -z $home ]]; then
+        line='java '
+    elif [[ $home == *[[:blank:]]* ]]; then
+        line="\"$home\\bin\\java.exe\" "
+    else
+        line="$home\\bin\\java.exe "
+    fi
+    line+='-classpath '
+    for entry in "${WL_SERVER_JARS[@]}"; do
+        line+="\"$app\\SMSServer\\$entry\";"
+    done
+    line+="\"$app\\SMSServer\" JavaSwingClasses.MainFrame"
+    printf '%s' "$line"
+}
+
+# Starts the launcher of Windows folder $1 in the background, from Unix
+# folder $2, with its output in $2/launcher.log; sets WL_LAUNCHER_PID and
+# WL_LAUNCH_MS.
+wl_launch() {
+    WL_LAUNCH_MS=$(wl_now_ms)
+    (cd "$2" && exec "$WL_WINE" "$1\\$WL_EXE") >"$2/launcher.log" 2>&1 &
+    WL_LAUNCHER_PID=$!
+}
+
+wl_since_launch_ms() { echo $(($(wl_now_ms) - WL_LAUNCH_MS)); }
+
+# Runs the window probe in C:\tools with the arguments given; key=value lines.
+wl_probe() { wl_wine 60 'C:\tools\window_probe.exe' "$@" | tr -d '\r'; }
+
+# Value of key $1 in the key=value lines $2.
+wl_kv() { sed -n "s/^$1=//p" <<<"$2" | head -n1; }
+
 # Waits up to $2 seconds for the background child $1 to end. Sets
 # WL_EXIT_STATUS to its exit status, or to "timeout" when it still runs.
 wl_wait_exit() {
@@ -150,7 +308,8 @@ wl_wait_exit() {
     wait "$pid" || WL_EXIT_STATUS=$?
 }
 
-# Stops every prefix's processes and Xvfb; for EXIT traps.
+# Stops every prefix's processes and Xvfb, then removes WL_WORK unless
+# WL_KEEP=1; for EXIT traps.
 wl_cleanup() {
     local pfx
     for pfx in "${WL_PREFIXES[@]}"; do
@@ -162,5 +321,11 @@ wl_cleanup() {
         kill "$WL_XVFB_PID" 2>/dev/null || true
         wait "$WL_XVFB_PID" 2>/dev/null || true
         WL_XVFB_PID=""
+    fi
+    [[ -n $WL_WORK ]] || return 0
+    if [[ ${WL_KEEP:-0} == 1 ]]; then
+        echo "work directory kept: $WL_WORK"
+    else
+        rm -rf "$WL_WORK"
     fi
 }
