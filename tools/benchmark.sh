@@ -53,8 +53,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=tests/wine/lib.sh
 source "$ROOT/tests/wine/lib.sh"
 
-LAUNCHER_EXE=DovernProfessionalSMSServer.exe
-LAUNCHER_CAPTION="Dovern Professional SMS Server"
+LAUNCHER_EXE=$WL_EXE
 FLOOR_CAPTION="Bench Window Floor"
 SPLASH_FLOOR_EXE=bench_splash.exe
 PICTURE=$ROOT/launcher/resources/splash.gif
@@ -87,89 +86,48 @@ wl_describe_mode
 
 # --- builds -----------------------------------------------------------------
 
-build() {
-    local preset=$1 dir=$2
-    shift 2
-    echo "building preset $preset in ${dir#"$ROOT"/}: $*"
-    if ! (cd "$ROOT" && cmake --preset "$preset" -B "$dir" >"$dir.log" 2>&1 &&
-        cmake --build "$dir" -j2 --target "$@" >>"$dir.log" 2>&1); then
-        tail -n 30 "$dir.log" >&2
-        fail "build with preset $preset failed (log: $dir.log)"
-    fi
-}
-
 SIZE_DIR=$ROOT/build/bench-mingw
 RUN_DIR=$ROOT/build/bench-$WL_PRESET
-mkdir -p "$ROOT/build"
 RUN_TARGETS=(DovernProfessionalSMSServer bench_window bench_timer bench_splash bench_probe wine_java_standin)
 if [[ $RUN_DIR == "$SIZE_DIR" ]]; then
-    build mingw "$SIZE_DIR" "${RUN_TARGETS[@]}" bench_size
+    wl_build mingw "$SIZE_DIR" "${RUN_TARGETS[@]}" bench_size || fail "build failed"
 else
-    build mingw "$SIZE_DIR" DovernProfessionalSMSServer bench_size
-    build "$WL_PRESET" "$RUN_DIR" "${RUN_TARGETS[@]}"
+    wl_build mingw "$SIZE_DIR" DovernProfessionalSMSServer bench_size || fail "build failed"
+    wl_build "$WL_PRESET" "$RUN_DIR" "${RUN_TARGETS[@]}" || fail "build failed"
 fi
-for f in "$SIZE_DIR/$LAUNCHER_EXE" "$SIZE_DIR/tests/bench/bench_size.exe" \
-    "$RUN_DIR/$LAUNCHER_EXE" "$RUN_DIR/tests/bench/bench_window.exe" \
-    "$RUN_DIR/tests/bench/bench_timer.exe" "$RUN_DIR/tests/bench/bench_probe.exe" \
-    "$RUN_DIR/tests/bench/$SPLASH_FLOOR_EXE" "$RUN_DIR/tests/wine/java.exe" "$PICTURE"; do
+WL_BUILD=$RUN_DIR
+WL_HELPERS=$RUN_DIR/tests/wine
+for f in "$SIZE_DIR/$LAUNCHER_EXE" "$SIZE_DIR/tests/bench/bench_size.exe" "$RUN_DIR/$LAUNCHER_EXE" \
+    "$RUN_DIR/tests/bench/"{bench_window,bench_timer,bench_probe,bench_splash}.exe \
+    "$WL_HELPERS/java.exe" "$PICTURE"; do
     [[ -f $f ]] || fail "missing $f"
 done
 
 # --- prefix -----------------------------------------------------------------
 
-WORK=$(mktemp -d /tmp/bench.XXXXXX)
-on_exit() {
-    wl_cleanup
-    if [[ ${BENCH_KEEP:-0} == 1 ]]; then
-        echo "work directory kept: $WORK"
-    else
-        rm -rf "$WORK"
-    fi
-}
-trap on_exit EXIT
-
-wl_start_xvfb "$WORK" || fail "Xvfb did not start"
-echo "preparing the prefix on display $DISPLAY"
-wl_make_template "$WORK/prefix"
-[[ -f $WORK/prefix/system.reg ]] || fail "wineboot did not make a prefix"
+WL_KEEP=${BENCH_KEEP:-0}
+wl_set_up bench || fail "no prefix"
+WORK=$WL_WORK
+echo "prepared the prefix on display $DISPLAY"
 
 BENCH_WIN='C:\bench'
 JAVA_HOME_WIN='C:\jre'
-bench_unix=$(wl_unix_path "$BENCH_WIN")
-jre_unix=$(wl_unix_path "$JAVA_HOME_WIN")
-mkdir -p "$bench_unix" "$jre_unix/bin" "$jre_unix/lib/ext"
-cp "$RUN_DIR/$LAUNCHER_EXE" "$RUN_DIR/tests/bench/bench_window.exe" \
-    "$RUN_DIR/tests/bench/bench_timer.exe" "$RUN_DIR/tests/bench/bench_probe.exe" \
-    "$RUN_DIR/tests/bench/$SPLASH_FLOOR_EXE" "$bench_unix/"
-cp "$RUN_DIR/tests/wine/java.exe" "$jre_unix/bin/"
-# Already in the runtime, so the launcher copies nothing and shows no message.
-touch "$jre_unix/lib/ext/Comm.jar" "$jre_unix/lib/javax.comm.properties" \
-    "$jre_unix/bin/Win32com.dll" "$jre_unix/lib/ext/jdc.jar"
+mkdir -p "$(wl_unix_path "$BENCH_WIN")"
+cp "$RUN_DIR/$LAUNCHER_EXE" "$RUN_DIR/tests/bench/"{bench_window,bench_timer,bench_probe,bench_splash}.exe \
+    "$(wl_unix_path "$BENCH_WIN")/"
 # The stand-in outlives every window; it is ended after each run.
-printf 'stay_ms=%d\n' $(((WATCH_SECS + 120) * 1000)) >"$jre_unix/bin/standin.cfg"
-STANDIN_RECORD=$jre_unix/bin/standin-record.txt
-wl_add_runtime 1.6.0 "$JAVA_HOME_WIN"
+wl_put_runtime 1.6.0 "$JAVA_HOME_WIN" bench $(((WATCH_SECS + 120) * 1000))
+STANDIN_RECORD=$(wl_record_file bench)
+# Already in the runtime, so the launcher copies nothing and shows no message.
+for f in "${WL_SUPPORT_FILES[@]}"; do
+    touch "$(wl_unix_path "$JAVA_HOME_WIN\\$f")"
+done
 
 # A persistent server: every run, of either program, meets it warm.
 wineserver -p >/dev/null 2>&1 || true
 
-now_us() {
-    local t=${EPOCHREALTIME/[.,]/}
-    echo $((10#$t))
-}
-
-# Waits for the pattern $2 in file $1, up to $3 seconds.
-wait_for_line() {
-    local file=$1 pattern=$2 deadline=$(($(now_us) + $3 * 1000000))
-    until grep -q "$pattern" "$file" 2>/dev/null; do
-        (($(now_us) < deadline)) || return 1
-        sleep 0.005
-    done
-}
-
-probe() { wl_wine 30 "$BENCH_WIN\\bench_probe.exe" "$@"; }
-
-end_image() { probe kill "$1" >/dev/null 2>&1 || true; }
+# Ends every process running the image $1.
+end_image() { wl_wine 30 "$BENCH_WIN\\bench_probe.exe" kill "$1" >/dev/null 2>&1 || true; }
 
 # --- 1. start to a visible window ---------------------------------------------
 
@@ -184,8 +142,8 @@ measure_start() {
     : >"$out"
     wl_wine 30 "$BENCH_WIN\\bench_probe.exe" wait "$caption" 20000 >"$out" 2>"$WORK/probe.err" &
     probe_pid=$!
-    wait_for_line "$out" ready 30 || fail "the probe did not start"
-    t0=$(now_us)
+    wl_wait_for_line "$out" ready 30 0.005 || fail "the probe did not start"
+    t0=$(wl_now_us)
     "$WL_WINE" "$BENCH_WIN\\$exe" >/dev/null 2>&1 &
     pid=$!
     wait "$probe_pid" || fail "$exe: no visible window \"$caption\" within 20 s"
@@ -228,29 +186,29 @@ CLK_TCK=$(getconf CLK_TCK)
 measure_watch() {
     local exe=$1 pid t_launch t_start t_end ticks0 ticks1 ns0 ns1 rss
     rm -f "$STANDIN_RECORD"
-    t_launch=$(now_us)
+    t_launch=$(wl_now_us)
     "$WL_WINE" "$BENCH_WIN\\$exe" >/dev/null 2>&1 &
     pid=$!
     if [[ $exe == "$LAUNCHER_EXE" ]]; then
-        wait_for_line "$STANDIN_RECORD" '^end$' 30 ||
+        wl_wait_for_line "$STANDIN_RECORD" '^end$' 30 ||
             fail "$exe did not start the stand-in java.exe within 30 s"
     fi
     local offset_us
     offset_us=$(awk -v s=$WATCH_OFFSET_S 'BEGIN { printf "%d", s * 1000000 }')
-    while (($(now_us) < t_launch + offset_us)); do sleep 0.02; done
+    while (($(wl_now_us) < t_launch + offset_us)); do sleep 0.02; done
     kill -0 "$pid" 2>/dev/null || fail "$exe ended before the window"
     # Wine runs the program in the very process the shell started.
     tr '\0' ' ' <"/proc/$pid/cmdline" | grep -qF "$exe" ||
         fail "process $pid does not host $exe"
     ticks0=$(stat_ticks "$pid")
     ns0=$(sched_ns "$pid")
-    t_start=$(now_us)
+    t_start=$(wl_now_us)
     sleep "$WATCH_SECS"
     kill -0 "$pid" 2>/dev/null || fail "$exe ended during the window"
     ticks1=$(stat_ticks "$pid")
     ns1=$(sched_ns "$pid")
     rss=$(rss_kib "$pid")
-    t_end=$(now_us)
+    t_end=$(wl_now_us)
     keep_smaps "$exe" "$pid"
     end_image "$exe"
     [[ $exe == "$LAUNCHER_EXE" ]] && end_image java.exe
@@ -329,38 +287,30 @@ median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 }
 
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "warming up (not counted)"
-measure_start "$LAUNCHER_EXE" "$LAUNCHER_CAPTION" >/dev/null
+measure_start "$LAUNCHER_EXE" "$WL_CAPTION" >/dev/null
 measure_start bench_window.exe "$FLOOR_CAPTION" >/dev/null
 
-start_prog=()
-start_floor=()
+# Each figure's runs per program, space-separated, keyed by the exe's name.
+declare -A START CPU SCHED RSS
 echo "start to visible window, $START_RUNS runs each (ms: launcher / bench_window)"
 for ((i = 0; i < START_RUNS; i++)); do
     # ABBA: neither program always runs right after the other.
     if ((i % 2 == 0)); then
-        a=$(measure_start "$LAUNCHER_EXE" "$LAUNCHER_CAPTION")
-        sleep 0.3
-        b=$(measure_start bench_window.exe "$FLOOR_CAPTION")
+        order=("$LAUNCHER_EXE" bench_window.exe)
     else
-        b=$(measure_start bench_window.exe "$FLOOR_CAPTION")
-        sleep 0.3
-        a=$(measure_start "$LAUNCHER_EXE" "$LAUNCHER_CAPTION")
+        order=(bench_window.exe "$LAUNCHER_EXE")
     fi
-    sleep 0.3
-    start_prog+=("$a")
-    start_floor+=("$b")
-    printf '  run %2d: %8s / %8s\n' $((i + 1)) "$a" "$b"
+    for exe in "${order[@]}"; do
+        caption=$FLOOR_CAPTION
+        [[ $exe == "$LAUNCHER_EXE" ]] && caption=$WL_CAPTION
+        START[$exe]+="$(measure_start "$exe" "$caption") "
+        sleep 0.3
+    done
+    read -r -a a <<<"${START[$LAUNCHER_EXE]}"
+    read -r -a b <<<"${START[bench_window.exe]}"
+    printf '  run %2d: %8s / %8s\n' $((i + 1)) "${a[i]}" "${b[i]}"
 done
 
-cpu_prog=()
-cpu_floor=()
-sched_prog=()
-sched_floor=()
-rss_prog=()
-rss_floor=()
-cpu_splash=()
-sched_splash=()
-rss_splash=()
 echo "watching for $WATCH_SECS s, $WATCH_RUNS runs each" \
     "(launcher / $SPLASH_FLOOR_EXE / bench_timer: stat CPU ms, schedstat CPU ms, VmRSS KiB)"
 for ((i = 0; i < WATCH_RUNS; i++)); do
@@ -373,13 +323,7 @@ for ((i = 0; i < WATCH_RUNS; i++)); do
     for exe in "${order[@]}"; do
         read -r cpu sched rss < <(measure_watch "$exe") || fail "$exe: watching run failed"
         [[ -n ${rss:-} ]] || fail "$exe: watching run failed"
-        if [[ $exe == "$LAUNCHER_EXE" ]]; then
-            cpu_prog+=("$cpu") sched_prog+=("$sched") rss_prog+=("$rss")
-        elif [[ $exe == "$SPLASH_FLOOR_EXE" ]]; then
-            cpu_splash+=("$cpu") sched_splash+=("$sched") rss_splash+=("$rss")
-        else
-            cpu_floor+=("$cpu") sched_floor+=("$sched") rss_floor+=("$rss")
-        fi
+        CPU[$exe]+="$cpu " SCHED[$exe]+="$sched " RSS[$exe]+="$rss "
         printf '  run %2d %-32s %6s %10s %8s\n' $((i + 1)) "$exe" "$cpu" "$sched" "$rss"
         sleep 0.5
     done
@@ -392,24 +336,15 @@ size_prog=$(stat -c %s "$SIZE_DIR/$LAUNCHER_EXE")
 size_floor=$(stat -c %s "$SIZE_DIR/tests/bench/bench_size.exe")
 picture=$(stat -c %s "$PICTURE")
 
-# One row: label, figure, floor, the limit on the figure ("" for a ratio
-# limit of 1.10, "info" for none) and the target's text.
+# One row: label, figure, floor, the rule (the largest ratio that meets the
+# target, "<=N" for the largest figure, "-" for none) and the target's text.
 row() {
-    awk -v label="$1" -v fig="$2" -v flo="$3" -v lim="$4" -v tgt="$5" 'BEGIN {
+    awk -v label="$1" -v fig="$2" -v flo="$3" -v rule="$4" -v tgt="$5" 'BEGIN {
         ratio = flo > 0 ? sprintf("%.2f", fig / flo) : "-"
-        met = lim == "" ? fig == 0 || (flo > 0 && fig / flo <= 1.10) : fig <= lim
-        result = lim == "info" ? "-" : met ? "met" : "MISSED"
+        if (rule ~ /^<=/) met = fig <= substr(rule, 3) + 0
+        else met = fig == 0 || (flo > 0 && fig / flo <= rule + 0)
+        result = rule == "-" ? "-" : met ? "met" : "MISSED"
         printf "%-44s %10s %10s %7s  %-34s %s\n", label, fig, flo, ratio, tgt, result
-    }'
-}
-
-# One row against a floor with its own ratio limit: label, figure, floor,
-# the largest ratio that meets the target, the target's text.
-row_ratio() {
-    awk -v label="$1" -v fig="$2" -v flo="$3" -v max="$4" -v tgt="$5" 'BEGIN {
-        ratio = flo > 0 ? sprintf("%.2f", fig / flo) : "-"
-        met = fig == 0 || (flo > 0 && fig / flo <= max + 0)
-        printf "%-44s %10s %10s %7s  %-34s %s\n", label, fig, flo, ratio, tgt, met ? "met" : "MISSED"
     }'
 }
 
@@ -421,16 +356,7 @@ spread() {
               printf "%s..%s (range %.2f = %.0f%% of the median)\n", v[1], v[NR], v[NR] - v[1], share }'
 }
 
-cpu_p=$(printf '%s ' "${sched_prog[@]}" | median)
-cpu_f=$(printf '%s ' "${sched_floor[@]}" | median)
-tick_p=$(printf '%s ' "${cpu_prog[@]}" | median)
-tick_f=$(printf '%s ' "${cpu_floor[@]}" | median)
-rss_p=$(printf '%s ' "${rss_prog[@]}" | median)
-rss_f=$(printf '%s ' "${rss_floor[@]}" | median)
-st_p=$(printf '%s ' "${start_prog[@]}" | median)
-st_f=$(printf '%s ' "${start_floor[@]}" | median)
-cpu_s=$(printf '%s ' "${sched_splash[@]}" | median)
-rss_s=$(printf '%s ' "${rss_splash[@]}" | median)
+L=$LAUNCHER_EXE S=$SPLASH_FLOOR_EXE T=bench_timer.exe
 size_limit=$(awk -v f="$size_floor" -v p="$picture" 'BEGIN { printf "%d", 1.0 * f + p }')
 
 echo
@@ -439,24 +365,28 @@ if [[ ${BENCH_QUICK:-0} == 1 ]]; then
 fi
 echo "$(wl_describe_mode); medians"
 printf '%-44s %10s %10s %7s  %-34s %s\n' figure launcher floor ratio target result
-row "start to splash visible (ms)" "$st_p" "$st_f" "" "ratio <= 1.10"
-row "CPU over ${WATCH_SECS} s watching (ms)" "$cpu_p" "$cpu_f" "" "ratio <= 1.10"
+row "start to splash visible (ms)" "$(median <<<"${START[$L]}")" "$(median <<<"${START[bench_window.exe]}")" \
+    1.10 "ratio <= 1.10"
+row "CPU over ${WATCH_SECS} s watching (ms)" "$(median <<<"${SCHED[$L]}")" "$(median <<<"${SCHED[$T]}")" \
+    1.10 "ratio <= 1.10"
 # The same time from stat, counted in whole ticks: a nearly idle program
 # shows 0 or 1 of them, so it is shown to agree, not judged.
-row "  same from /proc/PID/stat user+sys (ms)" "$tick_p" "$tick_f" info "none: ${CLK_TCK} Hz ticks, see above"
-row "resident set at end, VmRSS (KiB)" "$rss_p" "$rss_f" "" "ratio <= 1.10"
-row_ratio "CPU over ${WATCH_SECS} s vs splash floor (ms)" "$cpu_p" "$cpu_s" 1.10 "ratio <= 1.10"
-row_ratio "resident set at end vs splash floor (KiB)" "$rss_p" "$rss_s" 1.05 "ratio <= 1.05"
-row "i686 executable (bytes)" "$size_prog" "$size_floor" "$size_limit" \
+row "  same from /proc/PID/stat user+sys (ms)" "$(median <<<"${CPU[$L]}")" "$(median <<<"${CPU[$T]}")" - \
+    "none: ${CLK_TCK} Hz ticks, see above"
+row "resident set at end, VmRSS (KiB)" "$(median <<<"${RSS[$L]}")" "$(median <<<"${RSS[$T]}")" \
+    1.10 "ratio <= 1.10"
+row "CPU over ${WATCH_SECS} s vs splash floor (ms)" "$(median <<<"${SCHED[$L]}")" "$(median <<<"${SCHED[$S]}")" \
+    1.10 "ratio <= 1.10"
+row "resident set at end vs splash floor (KiB)" "$(median <<<"${RSS[$L]}")" "$(median <<<"${RSS[$S]}")" \
+    1.05 "ratio <= 1.05"
+row "i686 executable (bytes)" "$size_prog" "$size_floor" "<=$size_limit" \
     "<= 1.0 x floor + $picture = $size_limit"
 echo "floors: bench_window.exe (start), bench_timer.exe (watching), $SPLASH_FLOOR_EXE" \
     "(resident phase), bench_size.exe (size); picture: ${PICTURE#"$ROOT"/} $picture bytes"
 # About 2 ms of CPU in a minute is close to what scheduling noise alone moves.
-echo "schedstat CPU run to run (ms): $SPLASH_FLOOR_EXE $(printf '%s ' "${sched_splash[@]}" | spread);" \
-    "launcher $(printf '%s ' "${sched_prog[@]}" | spread);" \
-    "bench_timer $(printf '%s ' "${sched_floor[@]}" | spread)"
-echo "VmRSS run to run (KiB): $SPLASH_FLOOR_EXE $(printf '%s ' "${rss_splash[@]}" | spread);" \
-    "launcher $(printf '%s ' "${rss_prog[@]}" | spread)"
+echo "schedstat CPU run to run (ms): $S $(spread <<<"${SCHED[$S]}");" \
+    "launcher $(spread <<<"${SCHED[$L]}"); bench_timer $(spread <<<"${SCHED[$T]}")"
+echo "VmRSS run to run (KiB): $S $(spread <<<"${RSS[$S]}"); launcher $(spread <<<"${RSS[$L]}")"
 echo
 smaps_difference "$LAUNCHER_EXE" "$SPLASH_FLOOR_EXE" launcher "${SPLASH_FLOOR_EXE%.exe}"
 mapped_only_in "$LAUNCHER_EXE" "$SPLASH_FLOOR_EXE" launcher "${SPLASH_FLOOR_EXE%.exe}"
