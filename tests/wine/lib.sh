@@ -275,6 +275,30 @@ wl_server_cmdline() {
     printf '%s' "$line"
 }
 
+# Checks the record $1 of a started server: exact command line for folder $2
+# and runtime home $3, working directory, hidden without a console window,
+# one start only. Prints the first problem and fails, or prints nothing.
+wl_check_server_start() {
+    local record=$1 app=$2 home=$3 want got
+    want=$(wl_server_cmdline "$app" "$home")
+    got=$(wl_record_get "$record" cmdline)
+    [[ $got == "$want" ]] ||
+        { echo "command line ${#got} chars: [$got], expected ${#want} chars: [$want]"; return 1; }
+    got=$(wl_record_get "$record" cwd)
+    [[ $got == "$app" ]] || { echo "server working directory [$got], expected [$app]"; return 1; }
+    got=$(wl_record_get "$record" flags)
+    ((got & 1)) || { echo "STARTF_USESHOWWINDOW not set (dwFlags=$got)"; return 1; }
+    got=$(wl_record_get "$record" show)
+    [[ $got == 0 ]] || { echo "wShowWindow=$got, expected SW_HIDE"; return 1; }
+    # A console program started with CREATE_NO_WINDOW has a console but no window.
+    [[ $(wl_record_get "$record" console_window) == 0 ]] || {
+        echo "the server got a console window (visible: $(wl_record_get "$record" console_visible))"
+        return 1
+    }
+    got=$(grep -c '^begin$' "$(wl_record_file "$record")")
+    [[ $got == 1 ]] || { echo "server started $got times"; return 1; }
+}
+
 # Starts the launcher of Windows folder $1 in the background, from Unix
 # folder $2, with its output in $2/launcher.log; sets WL_LAUNCHER_PID and
 # WL_LAUNCH_MS.

@@ -121,26 +121,9 @@ expect_box() {
     fi
 }
 
-# Checks the record $1 of a started server: exact command line for folder $2
-# and runtime home $3, working directory, hidden show state, one start only.
 check_server_start() {
-    local record=$1 app=$2 home=$3 want got
-    want=$(wl_server_cmdline "$app" "$home")
-    got=$(wl_record_get "$record" cmdline)
-    [[ $got == "$want" ]] || fail "command line ${#got} chars: [$got], expected ${#want} chars: [$want]"
-    got=$(wl_record_get "$record" cwd)
-    [[ $got == "$app" ]] || fail "server working directory [$got], expected [$app]"
-    local flags show
-    flags=$(wl_record_get "$record" flags)
-    show=$(wl_record_get "$record" show)
-    ((flags & 1)) || fail "STARTF_USESHOWWINDOW not set (dwFlags=$flags)"
-    [[ $show == 0 ]] || fail "wShowWindow=$show, expected SW_HIDE"
-    # A console program started with CREATE_NO_WINDOW has a console but no window.
-    [[ $(wl_record_get "$record" console_window) == 0 ]] ||
-        fail "the server got a console window (visible: $(wl_record_get "$record" console_visible))"
-    local starts
-    starts=$(grep -c '^begin$' "$(wl_record_file "$record")")
-    [[ $starts == 1 ]] || fail "server started $starts times"
+    local problem
+    problem=$(wl_check_server_start "$@") || fail "$problem"
 }
 
 # Lists a folder tree in lower case, one relative path a line.
