@@ -53,7 +53,6 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=tests/wine/lib.sh
 source "$ROOT/tests/wine/lib.sh"
 
-LAUNCHER_EXE=$WL_EXE
 FLOOR_CAPTION="Bench Window Floor"
 SPLASH_FLOOR_EXE=bench_splash.exe
 PICTURE=$ROOT/launcher/resources/splash.gif
@@ -95,9 +94,8 @@ else
     wl_build mingw "$SIZE_DIR" DovernProfessionalSMSServer bench_size || fail "build failed"
     wl_build "$WL_PRESET" "$RUN_DIR" "${RUN_TARGETS[@]}" || fail "build failed"
 fi
-WL_BUILD=$RUN_DIR
 WL_HELPERS=$RUN_DIR/tests/wine
-for f in "$SIZE_DIR/$LAUNCHER_EXE" "$SIZE_DIR/tests/bench/bench_size.exe" "$RUN_DIR/$LAUNCHER_EXE" \
+for f in "$SIZE_DIR/$WL_EXE" "$SIZE_DIR/tests/bench/bench_size.exe" "$RUN_DIR/$WL_EXE" \
     "$RUN_DIR/tests/bench/"{bench_window,bench_timer,bench_probe,bench_splash}.exe \
     "$WL_HELPERS/java.exe" "$PICTURE"; do
     [[ -f $f ]] || fail "missing $f"
@@ -113,7 +111,7 @@ echo "prepared the prefix on display $DISPLAY"
 BENCH_WIN='C:\bench'
 JAVA_HOME_WIN='C:\jre'
 mkdir -p "$(wl_unix_path "$BENCH_WIN")"
-cp "$RUN_DIR/$LAUNCHER_EXE" "$RUN_DIR/tests/bench/"{bench_window,bench_timer,bench_probe,bench_splash}.exe \
+cp "$RUN_DIR/$WL_EXE" "$RUN_DIR/tests/bench/"{bench_window,bench_timer,bench_probe,bench_splash}.exe \
     "$(wl_unix_path "$BENCH_WIN")/"
 # The stand-in outlives every window; it is ended after each run.
 wl_put_runtime 1.6.0 "$JAVA_HOME_WIN" bench $(((WATCH_SECS + 120) * 1000))
@@ -189,7 +187,7 @@ measure_watch() {
     t_launch=$(wl_now_us)
     "$WL_WINE" "$BENCH_WIN\\$exe" >/dev/null 2>&1 &
     pid=$!
-    if [[ $exe == "$LAUNCHER_EXE" ]]; then
+    if [[ $exe == "$WL_EXE" ]]; then
         wl_wait_for_line "$STANDIN_RECORD" '^end$' 30 ||
             fail "$exe did not start the stand-in java.exe within 30 s"
     fi
@@ -211,7 +209,7 @@ measure_watch() {
     t_end=$(wl_now_us)
     keep_smaps "$exe" "$pid"
     end_image "$exe"
-    [[ $exe == "$LAUNCHER_EXE" ]] && end_image java.exe
+    [[ $exe == "$WL_EXE" ]] && end_image java.exe
     wl_wait_exit "$pid" 10
     [[ $WL_EXIT_STATUS != timeout ]] || fail "$exe did not end"
     awk -v t=$((ticks1 - ticks0)) -v hz="$CLK_TCK" -v n=$((ns1 - ns0)) -v r="$rss" \
@@ -287,7 +285,7 @@ median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 }
 
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "warming up (not counted)"
-measure_start "$LAUNCHER_EXE" "$WL_CAPTION" >/dev/null
+measure_start "$WL_EXE" "$WL_CAPTION" >/dev/null
 measure_start bench_window.exe "$FLOOR_CAPTION" >/dev/null
 
 # Each figure's runs per program, space-separated, keyed by the exe's name.
@@ -296,17 +294,17 @@ echo "start to visible window, $START_RUNS runs each (ms: launcher / bench_windo
 for ((i = 0; i < START_RUNS; i++)); do
     # ABBA: neither program always runs right after the other.
     if ((i % 2 == 0)); then
-        order=("$LAUNCHER_EXE" bench_window.exe)
+        order=("$WL_EXE" bench_window.exe)
     else
-        order=(bench_window.exe "$LAUNCHER_EXE")
+        order=(bench_window.exe "$WL_EXE")
     fi
     for exe in "${order[@]}"; do
         caption=$FLOOR_CAPTION
-        [[ $exe == "$LAUNCHER_EXE" ]] && caption=$WL_CAPTION
+        [[ $exe == "$WL_EXE" ]] && caption=$WL_CAPTION
         START[$exe]+="$(measure_start "$exe" "$caption") "
         sleep 0.3
     done
-    read -r -a a <<<"${START[$LAUNCHER_EXE]}"
+    read -r -a a <<<"${START[$WL_EXE]}"
     read -r -a b <<<"${START[bench_window.exe]}"
     printf '  run %2d: %8s / %8s\n' $((i + 1)) "${a[i]}" "${b[i]}"
 done
@@ -316,9 +314,9 @@ echo "watching for $WATCH_SECS s, $WATCH_RUNS runs each" \
 for ((i = 0; i < WATCH_RUNS; i++)); do
     # The launcher and its true floor side by side, in ABBA order.
     if ((i % 2 == 0)); then
-        order=("$LAUNCHER_EXE" "$SPLASH_FLOOR_EXE" bench_timer.exe)
+        order=("$WL_EXE" "$SPLASH_FLOOR_EXE" bench_timer.exe)
     else
-        order=(bench_timer.exe "$SPLASH_FLOOR_EXE" "$LAUNCHER_EXE")
+        order=(bench_timer.exe "$SPLASH_FLOOR_EXE" "$WL_EXE")
     fi
     for exe in "${order[@]}"; do
         read -r cpu sched rss < <(measure_watch "$exe") || fail "$exe: watching run failed"
@@ -332,7 +330,7 @@ echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # --- table --------------------------------------------------------------------
 
-size_prog=$(stat -c %s "$SIZE_DIR/$LAUNCHER_EXE")
+size_prog=$(stat -c %s "$SIZE_DIR/$WL_EXE")
 size_floor=$(stat -c %s "$SIZE_DIR/tests/bench/bench_size.exe")
 picture=$(stat -c %s "$PICTURE")
 
@@ -356,7 +354,7 @@ spread() {
               printf "%s..%s (range %.2f = %.0f%% of the median)\n", v[1], v[NR], v[NR] - v[1], share }'
 }
 
-L=$LAUNCHER_EXE S=$SPLASH_FLOOR_EXE T=bench_timer.exe
+L=$WL_EXE S=$SPLASH_FLOOR_EXE T=bench_timer.exe
 size_limit=$(awk -v f="$size_floor" -v p="$picture" 'BEGIN { printf "%d", 1.0 * f + p }')
 
 echo
@@ -388,10 +386,10 @@ echo "schedstat CPU run to run (ms): $S $(spread <<<"${SCHED[$S]}");" \
     "launcher $(spread <<<"${SCHED[$L]}"); bench_timer $(spread <<<"${SCHED[$T]}")"
 echo "VmRSS run to run (KiB): $S $(spread <<<"${RSS[$S]}"); launcher $(spread <<<"${RSS[$L]}")"
 echo
-smaps_difference "$LAUNCHER_EXE" "$SPLASH_FLOOR_EXE" launcher "${SPLASH_FLOOR_EXE%.exe}"
-mapped_only_in "$LAUNCHER_EXE" "$SPLASH_FLOOR_EXE" launcher "${SPLASH_FLOOR_EXE%.exe}"
+smaps_difference "$WL_EXE" "$SPLASH_FLOOR_EXE" launcher "${SPLASH_FLOOR_EXE%.exe}"
+mapped_only_in "$WL_EXE" "$SPLASH_FLOOR_EXE" launcher "${SPLASH_FLOOR_EXE%.exe}"
 # What showing the picture leaves behind in a program that did nothing else.
 smaps_difference "$SPLASH_FLOOR_EXE" bench_timer.exe "${SPLASH_FLOOR_EXE%.exe}" bench_timer
 mapped_only_in "$SPLASH_FLOOR_EXE" bench_timer.exe "${SPLASH_FLOOR_EXE%.exe}" bench_timer
-sections_side_by_side "$SIZE_DIR/$LAUNCHER_EXE" "$SIZE_DIR/tests/bench/bench_size.exe" \
+sections_side_by_side "$SIZE_DIR/$WL_EXE" "$SIZE_DIR/tests/bench/bench_size.exe" \
     launcher bench_size
