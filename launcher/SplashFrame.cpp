@@ -27,3 +27,17 @@ SplashFrame SplashFrameForScreen() {
             height,
             {image.width, image.height}};
 }
+
+bool RegisterSplashClass(HINSTANCE instance, WNDPROC proc, const wchar_t *className, HICON icon) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.hbrBackground =
+        CreateSolidBrush(RGB(splash::kBackRed, splash::kBackGreen, splash::kBackBlue));
+    windowClass.lpszClassName = className;
+    return RegisterClassExW(&windowClass) != 0;
+}

@@ -12,3 +12,7 @@ struct SplashFrame {
 };
 
 SplashFrame SplashFrameForScreen();
+
+// Registers the splash's window class: arrow cursor, the splash's background,
+// `icon` (may be null) for the caption and the taskbar. False when it fails.
+bool RegisterSplashClass(HINSTANCE instance, WNDPROC proc, const wchar_t *className, HICON icon);

@@ -5,7 +5,6 @@
 #include "launcher/ServerWatch.h"
 #include "launcher/SplashFrame.h"
 #include "launcher/SplashImage.h"
-#include "launcher/SplashLayout.h"
 #include "win32/Win32Platform.h"
 
 namespace {
@@ -74,17 +73,9 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 HWND CreateSplashWindow(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = SplashProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.hIconSm = windowClass.hIcon;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    windowClass.hbrBackground =
-        CreateSolidBrush(RGB(splash::kBackRed, splash::kBackGreen, splash::kBackBlue));
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExW(&windowClass)) return nullptr;
+    if (!RegisterSplashClass(instance, SplashProc, kClassName,
+                             LoadIconW(instance, MAKEINTRESOURCEW(1))))
+        return nullptr;
 
     const SplashFrame frame = SplashFrameForScreen();
     HWND window = CreateWindowExW(0, kClassName, kAppTitle, kSplashStyle, frame.left, frame.top,

@@ -8,7 +8,7 @@
 #include "common/Timers.h"
 #include "launcher/SplashFrame.h"
 #include "launcher/SplashImage.h"
-#include "launcher/SplashLayout.h"
+#include "win32/MessageLoop.h"
 
 namespace {
 
@@ -51,21 +51,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    windowClass.hbrBackground =
-        CreateSolidBrush(RGB(splash::kBackRed, splash::kBackGreen, splash::kBackBlue));
-    windowClass.lpszClassName = L"BenchSplash";
-    if (!RegisterClassExW(&windowClass)) return 1;
+    constexpr wchar_t kClassName[] = L"BenchSplash";
+    if (!RegisterSplashClass(instance, WindowProc, kClassName, nullptr)) return 1;
 
     const SplashFrame frame = SplashFrameForScreen();
     g_state.imageSize = frame.image;
-    HWND window =
-        CreateWindowExW(0, windowClass.lpszClassName, kCaption, kSplashStyle, frame.left, frame.top,
-                        frame.width, frame.height, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, kClassName, kCaption, kSplashStyle, frame.left, frame.top,
+                                  frame.width, frame.height, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     SetTimer(window, kSplashTimer, kTimer1IntervalMs, nullptr);
     // The launcher's order: shown first, decoded before the first paint.
@@ -73,10 +65,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     g_state.image = LoadSplashImage();
     UpdateWindow(window);
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
+    return RunMessageLoop();
 }

@@ -1,7 +1,7 @@
 // Floor for the splash's start time: registers a class and shows a window of
 // the splash's client size (487 x 492 at 96 dpi), centred, and nothing else.
 // Ends by itself after a few seconds in case nobody kills it.
-#include <windows.h>
+#include "win32/MessageLoop.h"
 
 namespace {
 
@@ -49,10 +49,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
+    return RunMessageLoop();
 }
