@@ -89,10 +89,10 @@ SIZE_DIR=$ROOT/build/bench-mingw
 RUN_DIR=$ROOT/build/bench-$WL_PRESET
 RUN_TARGETS=(DovernProfessionalSMSServer bench_window bench_timer bench_splash bench_probe wine_java_standin)
 if [[ $RUN_DIR == "$SIZE_DIR" ]]; then
-    wl_build mingw "$SIZE_DIR" "${RUN_TARGETS[@]}" bench_size || fail "build failed"
+    wl_build mingw "$SIZE_DIR" "${RUN_TARGETS[@]}" bench_size || exit 1
 else
-    wl_build mingw "$SIZE_DIR" DovernProfessionalSMSServer bench_size || fail "build failed"
-    wl_build "$WL_PRESET" "$RUN_DIR" "${RUN_TARGETS[@]}" || fail "build failed"
+    wl_build mingw "$SIZE_DIR" DovernProfessionalSMSServer bench_size || exit 1
+    wl_build "$WL_PRESET" "$RUN_DIR" "${RUN_TARGETS[@]}" || exit 1
 fi
 WL_HELPERS=$RUN_DIR/tests/wine
 for f in "$SIZE_DIR/$WL_EXE" "$SIZE_DIR/tests/bench/bench_size.exe" "$RUN_DIR/$WL_EXE" \

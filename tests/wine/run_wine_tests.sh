@@ -425,7 +425,6 @@ run_scenario() {
         set -eE
         trap 'echo "unexpected failure at line $LINENO: $BASH_COMMAND" >"$SC/reason"' ERR
         timeout 30 wineserver -p >/dev/null 2>&1
-        mkdir -p "$(wl_unix_path "$WL_RECORDS")"
         wl_put_launcher "$APP_DIR"
         # Starts the desktop process so the launcher's first window is not late.
         wl_probe --timeout 0 warm-up >/dev/null 2>&1 || true
