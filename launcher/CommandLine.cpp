@@ -21,12 +21,11 @@ constexpr ClassPathEntry kClassPath[] = {
 };
 
 std::wstring ProgramPart(const std::wstring &javaHome) {
-    if (javaHome.empty()) return L"java ";
+    const std::wstring program = ServerProgram(javaHome);
     // Unquoted, a home with a blank would be searched as "C:\Program.exe" first
     // and split apart by the runtime's own argument parsing.
-    if (javaHome.find_first_of(L" \t") != std::wstring::npos)
-        return L"\"" + javaHome + L"\\bin\\java.exe\" ";
-    return javaHome + L"\\bin\\java.exe ";
+    if (program.find_first_of(L" \t") != std::wstring::npos) return L"\"" + program + L"\" ";
+    return program + L" ";
 }
 
 } // namespace
