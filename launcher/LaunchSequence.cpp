@@ -45,9 +45,3 @@ void RunLaunchSequence(seam::Platform &os) {
     os.SetTimerEnabled(seam::Timer::Timer1, false);
     os.SetTimerEnabled(seam::Timer::Timer2, true);
 }
-
-void OnLaunchTimer(seam::Platform &os, bool &launchStarted) {
-    if (launchStarted) return;
-    launchStarted = true;
-    RunLaunchSequence(os);
-}

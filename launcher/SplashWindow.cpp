@@ -1,8 +1,7 @@
 #include "launcher/SplashWindow.h"
 
 #include "common/ProductTexts.h"
-#include "launcher/LaunchSequence.h"
-#include "launcher/ServerWatch.h"
+#include "launcher/SplashEvents.h"
 #include "launcher/SplashFrame.h"
 #include "launcher/SplashImage.h"
 #include "win32/Win32Platform.h"
@@ -16,8 +15,9 @@ struct SplashState {
     Win32Platform platform;
     SplashImage image; // Image1
     SIZE imageSize{};
-    bool launchStarted = false;
-    bool inTick = false; // a timer handler, maybe waiting in a message box, uses the state
+    // The window is closed only when no tick runs, so the state, freed with
+    // the window, outlives every handler that uses it.
+    SplashEvents events;
 };
 
 void PaintPicture(HWND window, const SplashState &state) {
@@ -43,19 +43,17 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case WM_TIMER:
         if (!state) break;
-        state->inTick = true;
-        if (wParam == Win32Platform::TimerId(seam::Timer::Timer1))
-            OnLaunchTimer(state->platform, state->launchStarted);
-        else if (wParam == Win32Platform::TimerId(seam::Timer::Timer2))
-            WatchServer(state->platform);
-        state->inTick = false;
-        return 0;
-    case WM_CLOSE:
-        // A close that arrives while a box of the launch sequence is open would
-        // pull the window's state from under it; the window is hidden by then,
-        // so no user asks for it.
-        if (state && state->inTick) return 0;
+        for (const seam::Timer timer : {seam::Timer::Timer1, seam::Timer::Timer2}) {
+            if (wParam != Win32Platform::TimerId(timer)) continue;
+            // A close that came during the tick is carried out now; the
+            // state is gone afterwards.
+            if (OnSplashTick(state->platform, state->events, timer)) DestroyWindow(window);
+            return 0;
+        }
         break;
+    case WM_CLOSE:
+        if (state && !OnSplashClose(state->events)) return 0;
+        break; // the default destroys the window
     case WM_DESTROY:
         // Closing the splash unloads it with its timers: the program ends.
         PostQuitMessage(0);
@@ -81,7 +79,7 @@ HWND CreateSplashWindow(HINSTANCE instance) {
     HWND window = CreateWindowExW(0, kClassName, kAppTitle, kSplashStyle, frame.left, frame.top,
                                   frame.width, frame.height, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    auto *state = new SplashState{Win32Platform(window), {}, frame.image, false, false};
+    auto *state = new SplashState{Win32Platform(window), {}, frame.image, {}};
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     state->platform.SetTimerEnabled(seam::Timer::Timer1, true);
     ShowWindow(window, SW_SHOWNORMAL);

@@ -1,8 +1,6 @@
 #include "tests/unit/FakeSplash.h"
 
 #include "common/Timers.h"
-#include "launcher/LaunchSequence.h"
-#include "launcher/ServerWatch.h"
 
 FakeSplash::FakeSplash(FakePlatform &os) : os_(os) {
     os_.timers[0] = {true, kTimer1IntervalMs, kTimer1IntervalMs};
@@ -10,12 +8,13 @@ FakeSplash::FakeSplash(FakePlatform &os) : os_(os) {
 }
 
 void FakeSplash::Tick(seam::Timer timer) {
-    const int index = timer == seam::Timer::Timer1 ? 0 : 1;
-    ticks.emplace_back(os_.now, index + 1);
-    if (index == 0)
-        OnLaunchTimer(os_, launchStarted);
-    else
-        WatchServer(os_);
+    if (closed) return; // the timers went with the window
+    ticks.emplace_back(os_.now, timer == seam::Timer::Timer1 ? 1 : 2);
+    if (OnSplashTick(os_, events, timer)) closed = true;
+}
+
+void FakeSplash::Close() {
+    if (!closed && OnSplashClose(events)) closed = true;
 }
 
 void FakeSplash::RunUntil(std::uint64_t until) {

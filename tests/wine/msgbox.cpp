@@ -1,5 +1,6 @@
 // Waits for a message box, reports its caption, text, buttons and icon, and
-// presses OK. Usage: msgbox.exe [--timeout MS] [CAPTION]
+// presses OK. Usage: msgbox.exe [--timeout MS] [--leave] [CAPTION]
+// --leave reports the box and leaves it open.
 // Prints key=value lines; text has CR, LF, tab and backslash escaped so that a
 // shell can compare it on one line.
 // Exit: 0 answered, 1 usage, 2 no box in time, 3 answered but not an OK-only
@@ -82,11 +83,14 @@ BOOL CALLBACK inspectChild(HWND child, LPARAM lp) {
 int wmain(int argc, wchar_t **argv) {
     DWORD timeoutMs = 10000;
     const wchar_t *caption = nullptr;
+    bool leave = false;
     for (int i = 1; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--timeout") == 0 && i + 1 < argc)
             timeoutMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
+        else if (std::wcscmp(argv[i], L"--leave") == 0)
+            leave = true;
         else if (argv[i][0] == L'-' && argv[i][1] == L'-') {
-            std::fprintf(stderr, "usage: msgbox.exe [--timeout MS] [CAPTION]\n");
+            std::fprintf(stderr, "usage: msgbox.exe [--timeout MS] [--leave] [CAPTION]\n");
             return 1;
         } else
             caption = argv[i];
@@ -134,6 +138,7 @@ int wmain(int argc, wchar_t **argv) {
     std::fflush(stdout);
 
     bool okOnly = shape.buttons.size() == 1 && shape.buttons[0] == IDOK && !shape.icon;
+    if (leave) return okOnly ? 0 : 3;
 
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));

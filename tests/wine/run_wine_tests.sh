@@ -403,6 +403,33 @@ sc_app_folder_gone() {
     no_records_at_all
 }
 
+# A close posted to the hidden window while the sequence waits in its first
+# box, after Timer1 has ticked again under it: the boxes still come, the server
+# starts once, and then the launcher ends with status 0.
+sc_close_under_box() {
+    wl_put_runtime 1.6.0_45 'C:\Java\jre6' jre6
+    launch
+    local out
+    out=$(wl_wine 60 'C:\tools\msgbox.exe' --timeout 10000 --leave | tr -d '\r') ||
+        fail "no message box to close under"
+    [[ $(wl_kv text "$out") != "$COPY_ERROR" ]] || fail "the copy's error came without its description"
+    # Timer1 ticks 2 s after the box came, under it.
+    while (($(wl_since_launch_ms) < 5000)); do sleep 0.1; done
+    wl_probe --any --timeout 2000 --close "$WL_CAPTION" >/dev/null || fail "no window to close"
+    sleep 1
+    kill -0 "$WL_LAUNCHER_PID" 2>/dev/null || {
+        wl_wait_exit "$WL_LAUNCHER_PID" 1
+        fail "the close ended the launcher under its box (status $WL_EXIT_STATUS)"
+    }
+    no_record jre6
+    expect_box
+    [[ $BOX_TEXT == "$(wl_kv text "$out")" ]] || fail "first box \"$BOX_TEXT\" changed"
+    expect_box "$COPY_ERROR"
+    expect_record jre6 "server not started after the close"
+    check_server_start jre6 "$APP_DIR" 'C:\Java\jre6'
+    expect_exit 0 5
+}
+
 # ---- runner ----
 
 PASSED=0
@@ -457,7 +484,7 @@ run_scenario() {
 for name in splash close-before-tick no-runtime-key only-old-versions runtime-key-without-subkeys \
     support-files-copied minimised-splash missing-support-folder missing-ext-folder \
     missing-javahome letter-subkey blank-in-javahome failing-start app-folder-gone \
-    first-suitable-and-watch; do
+    close-under-box first-suitable-and-watch; do
     run_scenario "$name"
 done
 
