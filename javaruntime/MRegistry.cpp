@@ -24,6 +24,17 @@ std::wstring LeadingText(seam::Platform &os, const std::vector<std::uint8_t> &bu
     return os.FromAnsi(std::string(buffer.begin(), buffer.begin() + length));
 }
 
+// A text value ends at its first NUL within its `bytes`, or takes them all when
+// it was stored without a terminator. Padding NULs kept inside the text would
+// cut every path built from it short at the system's calls. A value of no
+// bytes at all has no terminator to drop: the invalid-argument error.
+std::wstring TextValue(seam::Platform &os, const std::vector<std::uint8_t> &buffer,
+                       std::int64_t bytes) {
+    if (bytes == 0) throw seam::InvalidArgumentError();
+    const auto end = buffer.begin() + bytes;
+    return os.FromAnsi(std::string(buffer.begin(), std::find(buffer.begin(), end, 0)));
+}
+
 } // namespace
 
 bool RegKeyExists(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath) {
@@ -85,7 +96,7 @@ RegValue ConvertRegValue(seam::Platform &os, std::uint32_t type,
     switch (type) {
     case kRegSz:
     case kRegExpandSz:
-        return LeadingText(os, buffer, bytes - 1);
+        return TextValue(os, buffer, bytes);
     case kRegMultiSz:
         return LeadingText(os, buffer, bytes - 2);
     case kRegBinary:

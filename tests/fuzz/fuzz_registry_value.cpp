@@ -153,19 +153,22 @@ private:
 std::variant<RegValue, std::uint32_t>
 Expected(std::uint32_t type, const std::vector<std::uint8_t> &buffer, std::uint32_t size) {
     const std::size_t usable = std::min<std::size_t>(size, buffer.size());
-    const auto text = [&](std::size_t terminators) -> std::variant<RegValue, std::uint32_t> {
-        if (usable < terminators) return seam::kErrInvalidArgument;
-        std::wstring result;
-        for (std::size_t i = 0; i + terminators < usable; ++i)
-            result += static_cast<wchar_t>(buffer[i]);
-        return RegValue(result);
-    };
     switch (type) {
     case kRegSz:
-    case kRegExpandSz:
-        return text(1);
-    case kRegMultiSz:
-        return text(2);
+    case kRegExpandSz: {
+        if (usable == 0) return seam::kErrInvalidArgument;
+        std::wstring result;
+        for (std::size_t i = 0; i < usable && buffer[i] != 0; ++i)
+            result += static_cast<wchar_t>(buffer[i]);
+        return RegValue(result);
+    }
+    case kRegMultiSz: {
+        if (usable < 2) return seam::kErrInvalidArgument;
+        std::wstring result;
+        for (std::size_t i = 0; i + 2 < usable; ++i)
+            result += static_cast<wchar_t>(buffer[i]);
+        return RegValue(result);
+    }
     case kRegBinary:
         return RegValue(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + usable));
     case kRegDword: {
@@ -258,7 +261,7 @@ void FuzzQuery(FuzzedDataProvider &input) {
 
     // Whatever came back stays within the buffer it was read from.
     if (result && std::holds_alternative<std::wstring>(*result))
-        Check(std::get<std::wstring>(*result).size() < capacity);
+        Check(std::get<std::wstring>(*result).size() <= capacity);
     if (result && std::holds_alternative<std::vector<std::uint8_t>>(*result))
         Check(std::get<std::vector<std::uint8_t>>(*result).size() ==
               std::min(last.reportedSize, capacity));

@@ -73,7 +73,7 @@ TEST_F(MRegistryTest, EnumerationFailureEndsTheListWithTheNamesSoFar) {
               (std::vector<std::wstring>{L"a"}));
 }
 
-TEST_F(MRegistryTest, TextValuesDropExactlyOneTerminator) {
+TEST_F(MRegistryTest, TextValuesDropTheirTerminator) {
     EXPECT_EQ(Query("Home", std::string("C:\\Java\\jre") + '\0', 1),
               RegValue(std::wstring(L"C:\\Java\\jre")));
     EXPECT_EQ(Query("Empty", std::string(1, '\0'), 1), RegValue(std::wstring()));
@@ -81,6 +81,16 @@ TEST_F(MRegistryTest, TextValuesDropExactlyOneTerminator) {
               RegValue(std::wstring(L"%SystemRoot%\\x")));
     EXPECT_EQ(Query("Latin1", std::string("Caf\xe9") + '\0', 1),
               RegValue(std::wstring(L"Caf\u00e9")));
+}
+
+TEST_F(MRegistryTest, TextValuesEndAtTheirFirstNulOrKeepEveryByteWithoutOne) {
+    EXPECT_EQ(Query("Padded", std::string("C:\\Java\\jre6\0\0\0\0", 16), 1),
+              RegValue(std::wstring(L"C:\\Java\\jre6")));
+    EXPECT_EQ(Query("Tail", std::string("C:\\a\0junk\0", 10), 2), RegValue(std::wstring(L"C:\\a")));
+    EXPECT_EQ(Query("Bare", "C:\\Java\\jre6", 1), RegValue(std::wstring(L"C:\\Java\\jre6")));
+    EXPECT_EQ(Query("BareExpand", "%JAVA%", 2), RegValue(std::wstring(L"%JAVA%")));
+    const std::string large = std::string(1500, 'p') + std::string(600, '\0');
+    EXPECT_EQ(Query("LargePadded", large, 1), RegValue(std::wstring(1500, L'p')));
 }
 
 TEST_F(MRegistryTest, MultiStringIsOneTextWithItsInnerNulsKept) {
@@ -106,7 +116,7 @@ TEST_F(MRegistryTest, UnconvertedTypesAndMissingValuesAreError1001) {
               1001u);
 }
 
-TEST_F(MRegistryTest, NegativeTextLengthIsInvalidArgument) {
+TEST_F(MRegistryTest, TextOfNoBytesAndShortMultiStringsAreInvalidArgument) {
     EXPECT_EQ(ErrorOf([&] { Query("Sz", "", 1); }), 5u);
     EXPECT_EQ(ErrorOf([&] { Query("Multi", std::string(1, '\0'), 7); }), 5u);
     EXPECT_EQ(Query("Multi2", std::string(2, '\0'), 7), RegValue(std::wstring()));
