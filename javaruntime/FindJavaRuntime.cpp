@@ -5,7 +5,6 @@
 #include "javaruntime/mod_main.h"
 #include "seam/AppError.h"
 
-#include <new>
 #include <type_traits>
 
 namespace mod_main {
@@ -69,8 +68,8 @@ void FindJavaRuntime(seam::Platform &os) {
         return;
     } catch (const seam::AppError &raised) {
         error = raised;
-    } catch (const std::bad_alloc &) {
-        error = seam::OutOfMemoryError();
+    } catch (const std::exception &raised) {
+        error = seam::StandardError(raised);
     }
     os.MessageBox(error.description, kAppTitle);
     os.MessageBox(kMsgSearchFailed, kAppTitle);

@@ -1,5 +1,6 @@
 #include "common/ProductTexts.h"
 #include "javaruntime/mod_main.h"
+#include "seam/AppError.h"
 #include "seam/ErrorText.h"
 
 namespace mod_main {
@@ -41,9 +42,19 @@ RowFailure InstallRows(seam::Platform &os, const std::wstring &javaHome) {
 } // namespace
 
 void InstallCommSupport(seam::Platform &os, const std::wstring &javaHome) {
-    const RowFailure failure = InstallRows(os, javaHome);
-    if (failure.error == 0) return;
-    os.MessageBox(seam::DescribeError(os, failure.error, failure.file), kAppTitle);
+    std::wstring description;
+    try {
+        // Before the first test: a test must see what the runtime sees, and a
+        // copy it cannot make must fail rather than go to the VirtualStore. A
+        // failure leaves nothing to do.
+        os.TurnOffFileVirtualization();
+        const RowFailure failure = InstallRows(os, javaHome);
+        if (failure.error == 0) return;
+        description = seam::DescribeError(os, failure.error, failure.file);
+    } catch (const std::exception &raised) {
+        description = seam::StandardError(raised).description;
+    }
+    os.MessageBox(description, kAppTitle);
     os.MessageBox(kMsgCopyFailed, kAppTitle);
 }
 

@@ -1,5 +1,7 @@
 #include "seam/AppError.h"
 
+#include <new>
+
 namespace seam {
 
 AppError InvalidArgumentError() {
@@ -12,6 +14,13 @@ AppError TypeMismatchError() { return {kErrTypeMismatch, L"Type mismatch"}; }
 
 AppError UnsupportedValueTypeError() {
     return {kErrUnsupportedValueType, L"Unsupported value type"};
+}
+
+AppError StandardError(const std::exception &raised) {
+    if (dynamic_cast<const std::bad_alloc *>(&raised)) return OutOfMemoryError();
+    // The standard library describes its errors in plain ASCII.
+    const std::string what = raised.what();
+    return {kErrStandardLibrary, std::wstring(what.begin(), what.end())};
 }
 
 } // namespace seam

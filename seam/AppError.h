@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 namespace seam {
@@ -11,6 +12,9 @@ constexpr std::uint32_t kErrInvalidArgument = 5;
 constexpr std::uint32_t kErrOutOfMemory = 7;
 constexpr std::uint32_t kErrTypeMismatch = 13;
 constexpr std::uint32_t kErrUnsupportedValueType = 1001;
+// Any other failure of the standard library's strings and containers, such as
+// a length beyond what they can hold.
+constexpr std::uint32_t kErrStandardLibrary = 51;
 
 struct AppError {
     std::uint32_t number;
@@ -21,5 +25,9 @@ AppError InvalidArgumentError();
 AppError OutOfMemoryError();
 AppError TypeMismatchError();
 AppError UnsupportedValueTypeError();
+
+// A standard library exception as the launcher reports it: out of memory for a
+// failed allocation, otherwise with the exception's own description.
+AppError StandardError(const std::exception &raised);
 
 } // namespace seam

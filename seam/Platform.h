@@ -5,9 +5,10 @@
 //
 // Errors: whatever fails at the seam travels as a Win32 error number (the
 // registry calls' result, or the number that the file, process and directory
-// members answer); none of them throws. Inside the runtime search the core
-// turns what it cannot use into its one exception type, seam::AppError, which
-// goes no further than that search's handler.
+// members answer); none of them throws, but for the standard library's own
+// exceptions when memory or a length runs out. Inside the runtime search the
+// core turns what it cannot use into its one exception type, seam::AppError,
+// which goes no further than that search's handler.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +69,12 @@ public:
     // number; a failed copy creates no folder.
     virtual std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                                    bool overwrite) = 0;
+    // Turns off the file virtualisation that Windows applies to a 32-bit program
+    // without a manifest, for this process: its writes under a protected folder
+    // then fail rather than land in the user's VirtualStore, where the runtime
+    // never sees them. Answers 0 or an error number; there is nothing to turn
+    // off where UAC is absent or the process is elevated.
+    virtual std::uint32_t TurnOffFileVirtualization() = 0;
     // The system's text for `error`, its inserts ("%1") left as they stand; never
     // empty and with no trailing line break.
     virtual std::wstring ErrorDescription(std::uint32_t error) = 0;

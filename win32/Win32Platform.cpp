@@ -90,6 +90,17 @@ std::uint32_t Win32Platform::CopyFile(const std::wstring &source, const std::wst
     return GetLastError();
 }
 
+std::uint32_t Win32Platform::TurnOffFileVirtualization() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_DEFAULT, &token)) return GetLastError();
+    DWORD enabled = 0;
+    const BOOL ok =
+        SetTokenInformation(token, TokenVirtualizationEnabled, &enabled, sizeof enabled);
+    const DWORD error = ok ? 0 : GetLastError();
+    ::CloseHandle(token);
+    return error;
+}
+
 std::wstring Win32Platform::ErrorDescription(std::uint32_t error) {
     wchar_t *text = nullptr;
     const DWORD length = FormatMessageW(

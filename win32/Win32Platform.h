@@ -24,6 +24,7 @@ public:
     std::uint32_t FileExists(const std::wstring &path, bool *exists) override;
     std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                            bool overwrite) override;
+    std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
 
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,

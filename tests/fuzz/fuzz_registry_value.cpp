@@ -129,6 +129,7 @@ public:
     }
     std::uint32_t FileExists(const std::wstring &, bool *) override { Never(); }
     std::uint32_t CopyFile(const std::wstring &, const std::wstring &, bool) override { Never(); }
+    std::uint32_t TurnOffFileVirtualization() override { Never(); }
     std::wstring ErrorDescription(std::uint32_t) override { Never(); }
     std::uint32_t StartProcess(const std::wstring &, int, std::uint32_t, std::uint32_t *) override {
         Never();

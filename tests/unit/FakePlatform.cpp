@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <cwctype>
+#include <stdexcept>
 
 namespace {
 
@@ -41,10 +42,12 @@ std::wstring FakePlatform::Normal(const std::wstring &path) {
 std::optional<FaultKind> FakePlatform::Record(const char *call) {
     const auto earlier = std::count(calls.begin(), calls.end(), call);
     calls.emplace_back(call);
-    if (fault && fault->callNumber == calls.size() - 1) return fault->kind;
+    std::optional<FaultKind> injected;
+    if (fault && fault->callNumber == calls.size() - 1) injected = fault->kind;
     if (namedFault && namedFault->call == call && namedFault->occurrence == earlier)
-        return FaultKind::Fail;
-    return std::nullopt;
+        injected = namedFault->kind;
+    if (injected == FaultKind::LengthError) throw std::length_error(kLengthErrorText);
+    return injected;
 }
 
 void FakePlatform::AddKey(const std::string &path) {
@@ -182,6 +185,7 @@ long FakePlatform::RegCloseKey(seam::RegKey key) {
 }
 
 std::string FakePlatform::ToAnsi(const std::wstring &text) {
+    Record("ToAnsi");
     std::string result;
     for (wchar_t c : text)
         result += c < 256 ? static_cast<char>(c) : '?';
@@ -189,6 +193,7 @@ std::string FakePlatform::ToAnsi(const std::wstring &text) {
 }
 
 std::wstring FakePlatform::FromAnsi(const std::string &text) {
+    Record("FromAnsi");
     std::wstring result;
     for (char c : text)
         result += static_cast<wchar_t>(static_cast<unsigned char>(c));
@@ -215,6 +220,10 @@ std::uint32_t FakePlatform::CopyFile(const std::wstring &source, const std::wstr
     copies.push_back({source, target, overwrite});
     events.push_back("CopyFile " + Narrow(target));
     return 0;
+}
+
+std::uint32_t FakePlatform::TurnOffFileVirtualization() {
+    return Record("TurnOffFileVirtualization") ? kAccessDenied : 0;
 }
 
 std::wstring FakePlatform::ErrorDescription(std::uint32_t error) {

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// What the fake's LengthError fault throws.
+inline constexpr const char *kLengthErrorText = "basic_string::_M_create";
+
 struct ProgramEnded {
     int exitCode;
 };
@@ -24,6 +27,7 @@ enum class FaultKind {
     OtherType,    // RegQueryValueExA: the value has a type the launcher does not convert
     EmptyValue,   // RegQueryValueExA: the value is of size 0
     GrowingValue, // RegQueryValueExA: the value grows before the next query
+    LengthError,  // any call: its strings or containers outgrow what they can hold
 };
 
 struct Fault {
@@ -35,6 +39,7 @@ struct Fault {
 struct NamedFault {
     std::string call;
     int occurrence;
+    FaultKind kind = FaultKind::Fail;
 };
 
 struct FakeRegValue {
@@ -102,6 +107,7 @@ public:
     std::uint32_t FileExists(const std::wstring &path, bool *exists) override;
     std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                            bool overwrite) override;
+    std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                std::uint32_t creationFlags, std::uint32_t *processId) override;

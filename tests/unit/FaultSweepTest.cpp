@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <iostream>
 #include <map>
 
@@ -51,16 +52,19 @@ Outcome SearchError(const std::wstring &description) {
 }
 Outcome Ends(const std::wstring &box) { return {{box}, 1, false, false, 2000}; }
 
-// Seam calls whose failure the launcher has no use for: closing, converting,
-// describing, reporting, the window and the end.
-const std::set<std::string> kCallsNotSwept = {
-    "RegCloseKey", "ToAnsi",     "FromAnsi",        "ErrorDescription", "CloseHandle",
-    "MessageBox",  "HideSplash", "SetTimerEnabled", "EndProgram",       "AppDirectory"};
+// Seam calls whose failure the launcher has no use for: closing, describing,
+// reporting, the window and the end.
+const std::set<std::string> kCallsNotSwept = {"RegCloseKey", "ErrorDescription", "CloseHandle",
+                                              "MessageBox",  "HideSplash",       "SetTimerEnabled",
+                                              "EndProgram",  "AppDirectory"};
 
 std::vector<FaultKind> KindsFor(const std::string &call) {
     if (call == "RegQueryValueExA")
         return {FaultKind::MissingValue, FaultKind::OtherType, FaultKind::EmptyValue,
                 FaultKind::GrowingValue};
+    // The conversions and the copy build strings inside the runtime search.
+    if (call == "ToAnsi" || call == "FromAnsi") return {FaultKind::LengthError};
+    if (call == "CopyFile") return {FaultKind::Fail, FaultKind::LengthError};
     if (kCallsNotSwept.count(call)) return {};
     return {FaultKind::Fail};
 }
@@ -87,6 +91,9 @@ Outcome Expected(const std::string &call, int occurrence, FaultKind kind, bool l
         if (occurrence == 1) return Ends(m2); // the sub-key list is empty
         return {{}, 0, true, false, 62000};   // the version key vanished: quietly "java "
     }
+    const std::wstring lengthError(kLengthErrorText,
+                                   kLengthErrorText + std::strlen(kLengthErrorText));
+    if (call == "ToAnsi" || call == "FromAnsi") return SearchError(lengthError);
     if (call == "RegEnumKeyA") return occurrence < 2 ? Ends(m2) : Normal();
     if (call == "RegQueryValueExA") {
         if (kind == FaultKind::EmptyValue) return SearchError(kInvalid);
@@ -96,7 +103,12 @@ Outcome Expected(const std::string &call, int occurrence, FaultKind kind, bool l
     }
     if (call == "FileExists")
         return {{L"Description of error 21", kCopyFailed}, 0, true, true, 62000};
-    if (call == "CopyFile") return {{L"Description of error 5", kCopyFailed}, 0, true, true, 62000};
+    if (call == "CopyFile") {
+        const std::wstring description =
+            kind == FaultKind::LengthError ? lengthError : L"Description of error 5";
+        return {{description, kCopyFailed}, 0, true, true, 62000};
+    }
+    if (call == "TurnOffFileVirtualization") return Normal(); // nothing to turn off
     if (call == "CurrentDirectory") return Unhandled("206", false);
     if (call == "SetCurrentDirectory") return Unhandled("3", occurrence == 1); // to, then back
     if (call == "StartProcess") return Unhandled("2", false);
@@ -175,10 +187,11 @@ TEST(FaultSweep, SweepsTheDirectoryStepsAndEveryOtherCallThatCanFail) {
     std::set<std::string> swept;
     for (const std::string &call : clean.calls)
         if (!KindsFor(call).empty()) swept.insert(call);
-    EXPECT_EQ(swept, (std::set<std::string>{"RegOpenKeyExA", "RegEnumKeyA", "RegQueryValueExA",
-                                            "FileExists", "CopyFile", "CurrentDirectory",
-                                            "SetCurrentDirectory", "StartProcess", "OpenProcess",
-                                            "GetExitCodeProcess"}));
+    EXPECT_EQ(swept,
+              (std::set<std::string>{"RegOpenKeyExA", "RegEnumKeyA", "RegQueryValueExA", "ToAnsi",
+                                     "FromAnsi", "TurnOffFileVirtualization", "FileExists",
+                                     "CopyFile", "CurrentDirectory", "SetCurrentDirectory",
+                                     "StartProcess", "OpenProcess", "GetExitCodeProcess"}));
 }
 
 } // namespace

@@ -157,4 +157,29 @@ TEST_F(FindJavaRuntimeTest, DwordJavaHomeReadsAsItsDigitsBinaryAsMismatch) {
     EXPECT_EQ(gJavaHome, L"");
 }
 
+TEST_F(FindJavaRuntimeTest, JavaHomeEndsAtItsFirstNulOrKeepsItsLastCharacter) {
+    AddRuntime("1.6", "C:\\Java\\jre6");
+    os.SetValue(kRuntimeKey + "\\1.6", "JavaHome",
+                FakePlatform::Bytes(1, std::string("C:\\Java\\jre6\0\0\0\0\0", 17)));
+    EXPECT_EQ(Run(), std::nullopt);
+    EXPECT_EQ(gJavaHome, L"C:\\Java\\jre6");
+    EXPECT_TRUE(os.HasFile(L"C:\\Java\\jre6\\lib\\ext\\Comm.jar"));
+    EXPECT_TRUE(os.boxes.empty());
+
+    os.SetValue(kRuntimeKey + "\\1.6", "JavaHome", FakePlatform::Bytes(1, "C:\\Java\\jre6"));
+    EXPECT_EQ(Run(), std::nullopt);
+    EXPECT_EQ(gJavaHome, L"C:\\Java\\jre6") << "stored without its terminator";
+}
+
+TEST_F(FindJavaRuntimeTest, AnyStandardExceptionIsReportedWithItsDescription) {
+    AddRuntime("1.6", "C:\\Java\\jre6");
+    os.namedFault = NamedFault{"FromAnsi", 0, FaultKind::LengthError};
+    EXPECT_EQ(Run(), std::nullopt) << "the search returns; the launch goes on";
+    EXPECT_EQ(BoxTexts(),
+              (std::vector<std::wstring>{L"basic_string::_M_create",
+                                         L"Error While Searching JVM on Your Machine"}));
+    EXPECT_EQ(gJavaHome, L"");
+    EXPECT_TRUE(os.copies.empty());
+}
+
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 const std::wstring kHome = L"C:\\Java\\jre6";
@@ -109,6 +111,32 @@ TEST_F(InstallCommSupportTest, TrailingBackslashGivesDoubledSeparatorPassedOnUnc
     ASSERT_FALSE(os.copies.empty());
     EXPECT_EQ(os.copies.front().target, kHome + L"\\\\lib\\ext\\Comm.jar");
     EXPECT_EQ(os.boxes.size(), 0u);
+}
+
+// Left on, Windows would send the copies into the user's VirtualStore, where
+// the runtime never looks, and the tests would find them there.
+TEST_F(InstallCommSupportTest, VirtualisationIsTurnedOffOnceBeforeTheFirstTest) {
+    mod_main::InstallCommSupport(os, kHome);
+    const auto first = std::find(os.calls.begin(), os.calls.end(), "TurnOffFileVirtualization");
+    EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "TurnOffFileVirtualization"), 1);
+    EXPECT_LT(first - os.calls.begin(),
+              std::find(os.calls.begin(), os.calls.end(), "FileExists") - os.calls.begin());
+}
+
+TEST_F(InstallCommSupportTest, FailingToTurnOffVirtualisationChangesNothing) {
+    os.namedFault = NamedFault{"TurnOffFileVirtualization", 0};
+    mod_main::InstallCommSupport(os, kHome);
+    EXPECT_EQ(os.copies.size(), 4u);
+    EXPECT_TRUE(os.boxes.empty());
+}
+
+TEST_F(InstallCommSupportTest, StandardExceptionIsReportedAsTheCopysFailure) {
+    os.namedFault = NamedFault{"CopyFile", 1, FaultKind::LengthError};
+    mod_main::InstallCommSupport(os, kHome);
+    EXPECT_EQ(Targets(), (std::vector<std::wstring>{kHome + L"\\lib\\ext\\Comm.jar"}));
+    ASSERT_EQ(os.boxes.size(), 2u);
+    EXPECT_EQ(os.boxes[0].first, L"basic_string::_M_create");
+    EXPECT_EQ(os.boxes[1].first, L"Error While Copying JAR File");
 }
 
 } // namespace

@@ -39,8 +39,8 @@ protected:
 TEST_F(MRegistryTest, KeyExistsOpensReadOnlyAndClosesAtOnce) {
     EXPECT_TRUE(MRegistry::RegKeyExists(os, HKLM, L"SOFTWARE\\Test"));
     EXPECT_FALSE(MRegistry::RegKeyExists(os, HKLM, L"SOFTWARE\\Missing"));
-    EXPECT_EQ(os.calls,
-              (std::vector<std::string>{"RegOpenKeyExA", "RegCloseKey", "RegOpenKeyExA"}));
+    EXPECT_EQ(os.calls, (std::vector<std::string>{"ToAnsi", "RegOpenKeyExA", "RegCloseKey",
+                                                  "ToAnsi", "RegOpenKeyExA"}));
 }
 
 TEST_F(MRegistryTest, SubKeysComeWholeInEnumerationOrder) {
@@ -68,7 +68,7 @@ TEST_F(MRegistryTest, EmptyPathListsTheRootWithoutClosingIt) {
 TEST_F(MRegistryTest, EnumerationFailureEndsTheListWithTheNamesSoFar) {
     os.AddKey("SOFTWARE\\Test\\a");
     os.AddKey("SOFTWARE\\Test\\b");
-    os.fault = Fault{2, FaultKind::Fail}; // open, first name, then the failing second
+    os.namedFault = NamedFault{"RegEnumKeyA", 1};
     EXPECT_EQ(MRegistry::RegEnumSubKeys(os, HKLM, L"SOFTWARE\\Test"),
               (std::vector<std::wstring>{L"a"}));
 }
