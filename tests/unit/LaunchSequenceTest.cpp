@@ -13,8 +13,7 @@ protected:
     void SetUp() override {
         gJavaHome.clear();
         gServerPid = 0;
-        os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", "C:\\Java\\jre6");
-        AddRuntimeFolders(os, L"C:\\Java\\jre6");
+        AddJre6(os);
         AddSupportSources(os);
     }
     void TearDown() override {
@@ -123,8 +122,7 @@ TEST_P(DirectoryStepFailure, IsReportedWithItsErrorAndEndsTheLauncher) {
     gJavaHome.clear();
     gServerPid = 0;
     FakePlatform os;
-    os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", "C:\\Java\\jre6");
-    AddRuntimeFolders(os, L"C:\\Java\\jre6");
+    AddJre6(os);
     AddSupportSources(os);
     os.errorTexts[206] = L"The filename or extension is too long.";
     os.errorTexts[3] = L"The system cannot find the path specified.";

@@ -20,3 +20,9 @@ inline void AddRuntimeFolders(FakePlatform &os, const std::wstring &home) {
     os.AddFolder(home + L"\\lib\\ext");
     os.AddFolder(home + L"\\bin");
 }
+
+// Runtime 1.6.0_45 registered at C:\Java\jre6, with its folders.
+inline void AddJre6(FakePlatform &os) {
+    os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", "C:\\Java\\jre6");
+    AddRuntimeFolders(os, L"C:\\Java\\jre6");
+}

@@ -22,8 +22,7 @@ protected:
     void SetUp() override {
         gJavaHome.clear();
         gServerPid = 0;
-        os.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", "C:\\Java\\jre6");
-        AddRuntimeFolders(os, L"C:\\Java\\jre6");
+        AddJre6(os);
     }
     void TearDown() override {
         EXPECT_TRUE(os.openKeys.empty());
