@@ -29,11 +29,12 @@ COPY_ERROR='Error While Copying JAR File'
 SEARCH_ERROR='Error While Searching JVM on Your Machine'
 
 START_MS=$(wl_now_ms)
+BUILD_DIR=${1:-}
 read -r -a CONFIGS <<<"$(wl_host_configs)"
 BUILT=" "
 for config in "${CONFIGS[@]}"; do
     wl_use_config "$config" || exit 1
-    if [[ $# == 0 && $BUILT != *" $WL_PRESET "* ]]; then
+    if [[ -z $BUILD_DIR && $BUILT != *" $WL_PRESET "* ]]; then
         wl_build "$WL_PRESET" || exit 1
         BUILT+="$WL_PRESET "
     fi
@@ -57,7 +58,6 @@ use_build() {
     rm -rf "$ARTIFACTS"
     mkdir -p "$ARTIFACTS"
 }
-BUILD_DIR=${1:-}
 
 wl_set_up wine-tests || exit 1
 
@@ -596,6 +596,15 @@ for config in "${CONFIGS[@]}"; do
         fi
     done
     wl_stop_wine
+    # The scenarios' prefixes shared the template's system folders
+    # (wl_copy_prefix); a file written there in place would be newer than the
+    # registry the template was saved with.
+    written=$(find "$TEMPLATE"/drive_c/windows/sys{tem32,wow64} -type f -newer "$TEMPLATE/system.reg" \
+        -printf '%P ' 2>/dev/null || true)
+    if [[ -n $written ]]; then
+        echo "FAIL [$config] the scenarios wrote into the template's system folders: $written"
+        FAILED=$((FAILED + 1))
+    fi
     rm -rf "${TEMPLATE:?}"
     echo "artefacts: $ARTIFACTS"
 done
