@@ -17,13 +17,14 @@
 #      stand-in java.exe has started; launcher vs tests/bench/bench_splash.cpp
 #      told to start the same stand-in (the splash's window and picture for
 #      2 s, then one hidden start: what the launch needs but the registry, the
-#      support files and the command line); median of 10 runs each in ABBA
-#      order.
+#      support files and the command line); median of 20 runs each in ABBA
+#      order (single runs scatter by +-20%).
 #   3. resident: CPU time from 1 s after the server's start over 62 s, which
 #      hold two ticks of the 30 s server watch; launcher vs
 #      tests/bench/bench_timer.cpp (a 30 s timer loop that never showed a
 #      window) over the same span after its start. And the resident set
-#      (VmRSS) at the end, launcher vs bench_splash. Median of 5 runs; in a
+#      (VmRSS) at the end, launcher vs bench_splash. Median of 9 runs (a
+#      few ms in a minute scatter by a factor of two and more); in a
 #      run the three programs run side by side, started together (a
 #      different one first each run), so that their windows hold no start.
 #      The resident set of the last run is split by mapping (/proc/PID/smaps).
@@ -38,15 +39,15 @@
 # missed target is a result, not an error.
 #
 # Xvfb is started on a free display. Builds go to build/bench-<preset>,
-# apart from the developers' build trees. A full run takes about 10 minutes
+# apart from the developers' build trees. A full run takes about 14 minutes
 # per configuration.
 #
 # Environment:
 #   BENCH_QUICK=1         trial run: 4 start runs, 2 launch runs, 1 resident
 #                         run of 32 s (one tick) per program; not the figure
 #   BENCH_START_RUNS=N    start runs per program (default 20)
-#   BENCH_LAUNCH_RUNS=N   launch runs per program (default 10)
-#   BENCH_WATCH_RUNS=N    resident runs (default 5)
+#   BENCH_LAUNCH_RUNS=N   launch runs per program (default 20)
+#   BENCH_WATCH_RUNS=N    resident runs (default 9)
 #   BENCH_WATCH_SECS=S    resident window in seconds (default 62)
 #   BENCH_KEEP=1          keep the work directory (prefixes and logs)
 #   WL_CONFIGS="..."      the configurations (win32, wow64, x64) instead of
@@ -74,8 +75,8 @@ if [[ ${BENCH_QUICK:-0} == 1 ]]; then
     WATCH_SECS=${BENCH_WATCH_SECS:-32}
 else
     START_RUNS=${BENCH_START_RUNS:-20}
-    LAUNCH_RUNS=${BENCH_LAUNCH_RUNS:-10}
-    WATCH_RUNS=${BENCH_WATCH_RUNS:-5}
+    LAUNCH_RUNS=${BENCH_LAUNCH_RUNS:-20}
+    WATCH_RUNS=${BENCH_WATCH_RUNS:-9}
     WATCH_SECS=${BENCH_WATCH_SECS:-62}
 fi
 
