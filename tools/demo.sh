@@ -5,33 +5,51 @@
 # The server is the java.exe stand-in of tests/wine, registered as runtime
 # 1.6.0_45; it stays about 5 s, and the launcher ends at its first watch tick
 # about 32 s after the start. Uses Xvfb when there is no DISPLAY.
+#
+# usage: tools/demo.sh [win32|wow64|x64]
+#   The configuration (tests/wine/lib.sh); by default what most users have,
+#   64-bit Windows: the PE32 in a 64-bit prefix (wow64), the launcher and the
+#   runtime under C:\Program Files (x86), the runtime in the registry's 32-bit
+#   view. A host that cannot execute 32-bit code runs the x86-64 fallback.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$ROOT/tools/install_deps.sh" wine
 # shellcheck source-path=SCRIPTDIR source=../tests/wine/lib.sh
 source "$ROOT/tests/wine/lib.sh"
-wl_detect_mode
-echo "demo: $(wl_describe_mode)"
+config=${1:-}
+if [[ -z $config ]]; then
+    config=x64
+    wl_host_runs_pe32 && config=wow64
+fi
+wl_use_config "$config"
+echo "demo: configuration $(wl_describe_config)"
+[[ -n ${1:-} || $config != x64 ]] || echo "demo: this host cannot execute 32-bit code, so not the PE32"
 WL_BUILD=$ROOT/build/$WL_PRESET
 WL_HELPERS=$WL_BUILD/tests/wine
 wl_build "$WL_PRESET"
 OUT=$ROOT/build/demo
 mkdir -p "$OUT"
 
-echo "demo: making a fresh Wine prefix"
+echo "demo: making a fresh Wine prefix ($WINEARCH)"
 wl_set_up dovern-demo if-needed
+wl_new_prefix "$WL_WORK/prefix"
 [[ -z $WL_XVFB_PID ]] || echo "demo: running under Xvfb on $DISPLAY"
 timeout 30 wineserver -p >/dev/null 2>&1
 
-APP='C:\DovernDemo'
-HOME_DIR='C:\DemoJava\jre6'
+APP="$WL_PROGRAM_FILES\\Dovern SMS Server"
+HOME_DIR="$WL_PROGRAM_FILES\\Java\\jre6"
 wl_put_launcher "$APP"
 mkdir -p "$(wl_unix_path "$APP\\SMSServer\\lib")"
 for jar in "${WL_SERVER_JARS[@]}"; do
     : >"$(wl_unix_path "$APP\\SMSServer\\$jar")"
 done
 wl_put_runtime 1.6.0_45 "$HOME_DIR" server 5000
+# Read back where a 64-bit program sees it: under Wow6432Node on 64-bit Windows.
+key='HKLM\SOFTWARE\JavaSoft\Java Runtime Environment\1.6.0_45'
+[[ -z $WL_OTHER_VIEW ]] || key=${key/SOFTWARE/SOFTWARE\\Wow6432Node}
+echo "demo: runtime 1.6.0_45 registered at $key, JavaHome" \
+    "$(wl_wine 30 reg query "$key" /v JavaHome $WL_OTHER_VIEW | tr -d '\r' | sed -n 's/.*REG_SZ *//p')"
 wl_put_support_files
 
 seconds_since() { printf '%d.%d' $((($(wl_now_ms) - $1) / 1000)) $((($(wl_now_ms) - $1) % 1000 / 100)); }

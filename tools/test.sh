@@ -2,7 +2,8 @@
 # Runs every test of the launcher on Debian 12, installing what it needs first:
 # unit tests (plain and under ASan/UBSan, with the fault sweep), static checks,
 # bounded fuzzing, the product's resources, the reproducible build, and the
-# end-to-end tests of the real executable under Wine and Xvfb.
+# end-to-end tests of the real executable under Wine and Xvfb, as on 32-bit and
+# on 64-bit Windows (tests/wine/run_wine_tests.sh).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)

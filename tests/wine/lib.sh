@@ -1,6 +1,6 @@
 # The one home of what tests/wine/run_wine_tests.sh, tools/demo.sh and
-# tools/benchmark.sh set up under Wine: the Wine mode this host can run, the
-# build, Xvfb and the prefixes, the launcher's installation, runtimes with the
+# tools/benchmark.sh set up under Wine: the configurations (which Windows, which
+# build) and the ones this host can run, the build, Xvfb and the prefixes, the launcher's installation, runtimes with the
 # java.exe stand-in and its records, the support files, clean-up at exit.
 # Source it; it only defines functions and WL_* variables.
 # shellcheck shell=bash disable=SC2034
@@ -42,44 +42,72 @@ wl_wait_for_line() {
     done
 }
 
-# Sets WL_MODE (32 or 64), WL_PRESET, WL_WINE, WL_REGVIEW and WINEARCH.
-# Hosts without IA-32 emulation cannot start the 32-bit Wine loader; there
-# the same sources are built for x86-64 and run in a 64-bit prefix.
-# WL_FORCE_MODE=32|64 overrides the probe.
-wl_detect_mode() {
-    local mode=${WL_FORCE_MODE:-}
-    if [[ -z $mode ]]; then
-        if [[ -x /usr/lib/wine/wine ]] && timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1; then
-            mode=32
-        else
-            mode=64
-        fi
-    fi
-    WL_MODE=$mode
-    if [[ $mode == 32 ]]; then
-        WL_PRESET=mingw
-        WL_WINE=/usr/lib/wine/wine
-        WL_REGVIEW=/reg:32
-        export WINEARCH=win32
-        unset WINELOADER
+# Configurations: which Windows the launcher meets and which build of it runs.
+#   win32  the PE32 in a 32-bit prefix: 32-bit Windows.
+#   wow64  the PE32 in a 64-bit prefix through WoW64: 64-bit Windows, what
+#          most users have. The launcher reads the registry's 32-bit view.
+#   x64    the same sources built for x86-64 in a 64-bit prefix, reading the
+#          64-bit view: the fallback for hosts that cannot execute 32-bit
+#          code, never the product.
+
+# True when this host starts Wine's 32-bit loader.
+wl_host_runs_pe32() {
+    [[ -x /usr/lib/wine/wine ]] && timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Prints the configurations this host runs: WL_CONFIGS when set, else win32
+# and wow64 where 32-bit code runs, else x64, which it says.
+wl_host_configs() {
+    if [[ -n ${WL_CONFIGS:-} ]]; then
+        echo "$WL_CONFIGS"
+    elif wl_host_runs_pe32; then
+        echo win32 wow64
     else
-        WL_PRESET=mingw64
-        WL_WINE=/usr/lib/wine/wine64
-        WL_REGVIEW=/reg:64
-        export WINEARCH=win64
-        export WINELOADER=/usr/lib/wine/wine64
+        wl_log "this host cannot execute 32-bit code: only the x86-64 fallback (x64) runs here"
+        echo x64
     fi
+}
+
+# Makes configuration $1 current. Sets WL_CONFIG; WL_PRESET, the build;
+# WL_WINE, the loader; WL_REGVIEW, the registry view the launcher reads, and
+# WL_OTHER_VIEW, the one it does not (wow64 only, else empty);
+# WL_PROGRAM_FILES, where programs of the launcher's width are installed;
+# WINEARCH and WINELOADER.
+wl_use_config() {
+    WL_CONFIG=$1 WL_PRESET=mingw WL_WINE=/usr/lib/wine/wine WL_REGVIEW=/reg:32 WL_OTHER_VIEW=""
+    WL_PROGRAM_FILES='C:\Program Files'
+    # Unset, Wine picks the 32-bit loader for a PE32 and the 64-bit one for a
+    # PE32+, also in a 64-bit prefix.
+    unset WINELOADER
+    case $1 in
+    win32) export WINEARCH=win32 ;;
+    wow64)
+        export WINEARCH=win64
+        WL_OTHER_VIEW=/reg:64
+        WL_PROGRAM_FILES='C:\Program Files (x86)'
+        ;;
+    x64)
+        export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+        WL_PRESET=mingw64 WL_WINE=/usr/lib/wine/wine64 WL_REGVIEW=/reg:64
+        ;;
+    *)
+        wl_log "unknown configuration '$1' (win32, wow64 or x64)"
+        return 1
+        ;;
+    esac
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
-wl_describe_mode() {
-    if [[ $WL_MODE == 32 ]]; then
-        echo "wine mode: win32 prefix, PE32 build (preset mingw), registry view /reg:32"
-    else
-        echo "wine mode: win64 prefix, x86-64 build (preset mingw64), registry view /reg:64" \
-            "(this host cannot run 32-bit code)"
-    fi
+# One line on the current configuration, for output that names it.
+wl_describe_config() {
+    case $WL_CONFIG in
+    win32) echo "win32: the PE32 (preset mingw) in a 32-bit prefix, as on 32-bit Windows" ;;
+    wow64) echo "wow64: the PE32 (preset mingw) in a 64-bit prefix through WoW64, as on 64-bit Windows;" \
+        "runtimes registered in the 32-bit view (Wow6432Node)" ;;
+    x64) echo "x64: the x86-64 build (preset mingw64) in a 64-bit prefix, runtimes in the 64-bit view;" \
+        "the fallback for hosts without 32-bit support, not the product" ;;
+    esac
 }
 
 # Configures and builds preset $1 into folder $2 (build/<preset> unless given
@@ -99,8 +127,8 @@ wl_build() {
 }
 
 # Makes the work directory WL_WORK (/tmp/$1.XXXXXX), which is removed at exit
-# unless WL_KEEP=1, starts Xvfb (with $2 == if-needed only when there is no
-# DISPLAY) and builds a fresh prefix at WL_WORK/template, which becomes current.
+# unless WL_KEEP=1, and starts Xvfb (with $2 == if-needed only when there is
+# no DISPLAY).
 wl_set_up() {
     WL_WORK=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
     trap wl_cleanup EXIT
@@ -108,11 +136,6 @@ wl_set_up() {
     if [[ ${2:-} != if-needed || -z ${DISPLAY:-} ]]; then
         wl_start_xvfb "$WL_WORK" || return 1
     fi
-    wl_make_template "$WL_WORK/template"
-    [[ -f $WL_WORK/template/system.reg ]] || {
-        wl_log "wineboot did not make a prefix"
-        return 1
-    }
 }
 
 # Starts Xvfb on a display it picks itself (-displayfd), so parallel runs
@@ -160,9 +183,11 @@ wl_stop_wine() {
     timeout 15 wineserver -w >/dev/null 2>&1 || true
 }
 
-# Creates a fresh prefix at $1 with fonts and an unmanaged X11 driver.
-wl_make_template() {
+# Creates a fresh prefix of the current configuration at $1, with fonts and
+# an unmanaged X11 driver, and makes it current.
+wl_new_prefix() {
     local pfx=$1
+    mkdir -p "$(dirname "$pfx")"
     wl_use_prefix "$pfx"
     wl_wine 120 wineboot -i >/dev/null 2>&1
     # Debian's Wine does not find its own fonts; without them captions and
@@ -174,13 +199,24 @@ wl_make_template() {
     wl_wine 60 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
     # Let the server write the registry before the prefix is copied.
     timeout 60 wineserver -w >/dev/null 2>&1 || true
+    [[ -f $pfx/system.reg ]] || {
+        wl_log "wineboot did not make a prefix at $pfx"
+        return 1
+    }
 }
 
-# Copies the template to a new prefix and makes it current.
+# Copies the template $1 to a new prefix $2 and makes it current. The system
+# folders, over a gigabyte of DLLs in a 64-bit prefix that nothing here
+# writes, are hard-linked; everything else, the registry included, is copied.
 wl_copy_prefix() {
-    local template=$1 pfx=$2
+    local template=$1 pfx=$2 dir
+    local system=(drive_c/windows/system32 drive_c/windows/syswow64)
     rm -rf "$pfx"
-    cp -a "$template" "$pfx"
+    mkdir -p "$pfx"
+    tar -C "$template" "${system[@]/#/--exclude=./}" -cf - . | tar -C "$pfx" -xf -
+    for dir in "${system[@]}"; do
+        [[ ! -d $template/$dir ]] || cp -al "$template/$dir" "$pfx/$dir"
+    done
     wl_use_prefix "$pfx"
 }
 
@@ -191,7 +227,8 @@ wl_unix_path() {
     printf '%s/drive_c%s' "$WINEPREFIX" "$p"
 }
 
-# Adds a runtime sub-key, with a JavaHome value when one is given.
+# Adds a runtime sub-key, with a JavaHome value when one is given, in the
+# registry view WL_REGVIEW: the launcher's, unless a caller sets it for the call.
 wl_add_runtime() {
     local version=$1 key='HKLM\SOFTWARE\JavaSoft\Java Runtime Environment'
     if [[ $# -ge 2 ]]; then

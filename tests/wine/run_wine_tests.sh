@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Runs the launcher under Wine in scenarios and checks what a user and the
-# started server would see.
+# started server would see, in every configuration this host runs (see
+# lib.sh): where 32-bit code runs, the PE32 in a 32-bit prefix (win32) and in
+# a 64-bit one (wow64); elsewhere the x86-64 build (x64) only.
 #
 # usage: tests/wine/run_wine_tests.sh [BUILD_DIR]
-#   Without BUILD_DIR the script configures and builds the CMake preset this
-#   host can run (mingw where 32-bit code runs, else mingw64) and tests
-#   build/<preset>. With BUILD_DIR it builds nothing and takes the launcher
-#   and the helpers (java.exe, msgbox.exe, window_probe.exe) from there.
+#   Without BUILD_DIR the script configures and builds each configuration's
+#   CMake preset and tests build/<preset>. With BUILD_DIR it builds nothing and
+#   takes the launcher and the helpers (java.exe, msgbox.exe, window_probe.exe)
+#   from there for every configuration.
 # Environment: WINE_TESTS="name ..." runs only those scenarios;
-#   WL_FORCE_MODE=32|64 overrides the host probe.
-# Screenshots and the files of failed scenarios go to BUILD_DIR/wine-artifacts.
-# Ends with "N passed, M failed"; exits non-zero when any scenario failed.
+#   WL_CONFIGS="win32 wow64 x64" (any of them) overrides the host probe.
+# Screenshots and the files of failed scenarios go to
+# BUILD_DIR/wine-artifacts/<configuration>.
+# Ends with a table of each scenario's result per configuration and
+# "N passed, M failed"; exits non-zero when any scenario failed.
 set -euo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -25,27 +29,37 @@ COPY_ERROR='Error While Copying JAR File'
 SEARCH_ERROR='Error While Searching JVM on Your Machine'
 
 START_MS=$(wl_now_ms)
-wl_detect_mode
-wl_describe_mode
-
-if [[ $# -ge 1 ]]; then
-    WL_BUILD=$(cd "$1" && pwd)
-    WL_HELPERS=$(dirname "$(find "$WL_BUILD" -name msgbox.exe -print -quit)")
-else
-    WL_BUILD=$WL_ROOT/build/$WL_PRESET
-    WL_HELPERS=$WL_BUILD/tests/wine
-    wl_build "$WL_PRESET" || exit 1
-fi
-for f in "$WL_BUILD/$WL_EXE" "$WL_HELPERS"/{java,msgbox,window_probe}.exe; do
-    [[ -f $f ]] || { echo "missing $f"; exit 1; }
+BUILD_DIR=${1:-}
+read -r -a CONFIGS <<<"$(wl_host_configs)"
+BUILT=" "
+for config in "${CONFIGS[@]}"; do
+    wl_use_config "$config" || exit 1
+    if [[ -z $BUILD_DIR && $BUILT != *" $WL_PRESET "* ]]; then
+        wl_build "$WL_PRESET" || exit 1
+        BUILT+="$WL_PRESET "
+    fi
 done
-ARTIFACTS=$WL_BUILD/wine-artifacts
-rm -rf "$ARTIFACTS"
-mkdir -p "$ARTIFACTS"
+
+# Points WL_BUILD, WL_HELPERS and ARTIFACTS at the current configuration's
+# build, BUILD_DIR when given, and empties ARTIFACTS.
+use_build() {
+    if [[ -n $BUILD_DIR ]]; then
+        WL_BUILD=$(cd "$BUILD_DIR" && pwd)
+        WL_HELPERS=$(dirname "$(find "$WL_BUILD" -name msgbox.exe -print -quit)")
+    else
+        WL_BUILD=$WL_ROOT/build/$WL_PRESET
+        WL_HELPERS=$WL_BUILD/tests/wine
+    fi
+    local f
+    for f in "$WL_BUILD/$WL_EXE" "$WL_HELPERS"/{java,msgbox,window_probe}.exe; do
+        [[ -f $f ]] || { echo "missing $f"; return 1; }
+    done
+    ARTIFACTS=$WL_BUILD/wine-artifacts/$WL_CONFIG
+    rm -rf "$ARTIFACTS"
+    mkdir -p "$ARTIFACTS"
+}
 
 wl_set_up wine-tests || exit 1
-TEMPLATE=$WL_WORK/template
-echo "template prefix ready after $((($(wl_now_ms) - START_MS) / 1000)) s"
 
 # ---- helpers used inside a scenario (each scenario runs in a subshell) ----
 
@@ -129,6 +143,66 @@ check_server_start() {
 # Lists a folder tree in lower case, one relative path a line.
 tree_of() {
     (cd "$(wl_unix_path "$1")" && find . -type f | sed 's|^\./||' | tr '[:upper:]' '[:lower:]' | sort)
+}
+
+# Fails unless Windows folder $1 holds exactly the files after it, given as
+# tree_of lists them.
+expect_tree() {
+    local dir=$1 got want
+    shift
+    want=$(printf '%s\n' "$@" | sort)
+    got=$(tree_of "$dir")
+    [[ $got == "$want" ]] || fail "$dir holds: ${got//$'\n'/ }"
+}
+
+# What a runtime holds after wl_put_runtime, and what the launcher copies in.
+RUNTIME_FILES=(bin/java.exe bin/standin.cfg)
+COPIED_FILES=()
+for f in "${WL_SUPPORT_FILES[@]}"; do
+    f=${f//\\//}
+    COPIED_FILES+=("${f,,}")
+done
+
+# Fails unless the support files after runtime home $1 (all four when none
+# is named) are in it and equal to their sources.
+expect_copied() {
+    local home=$1 f copy
+    shift
+    local files=("$@")
+    ((${#files[@]})) || files=("${WL_SUPPORT_FILES[@]}")
+    for f in "${files[@]}"; do
+        copy=$(find_nocase "$home\\$f")
+        [[ -n $copy ]] || fail "$f not copied into $home"
+        cmp -s "$copy" "$(wl_unix_path "$WL_SUPPORT_DIR\\${f##*\\}")" || fail "$home\\$f differs from its source"
+    done
+}
+
+# Moves the launcher from APP_DIR into Windows folder $1.
+move_launcher() {
+    mkdir -p "$(wl_unix_path "$1")"
+    mv "$(wl_unix_path "$APP_DIR")/$WL_EXE" "$(wl_unix_path "$1")/"
+}
+
+# Expects the server of record $1 started from launcher folder $2 with the
+# runtime home $3 that holds blanks: its program path quoted, so that the
+# decoy C:\Program.exe never ran, and the class path one argument.
+expect_quoted_start() {
+    local record=$1 app=$2 home=$3 classpath
+    if ! wl_wait_record "$record" 12; then
+        no_record decoy
+        fail "runtime $home not started within 12 s"
+    fi
+    no_record decoy
+    check_server_start "$record" "$app" "$home"
+    expect_value "$record" argc 4
+    expect_value "$record" argv0 "$home\\bin\\java.exe"
+    expect_value "$record" argv1 -classpath
+    classpath=$(wl_server_cmdline "$app" "$home")
+    classpath=${classpath#*-classpath }
+    classpath=${classpath% JavaSwingClasses.MainFrame}
+    classpath=${classpath//\"/}
+    expect_value "$record" argv2 "$classpath"
+    expect_value "$record" argv3 JavaSwingClasses.MainFrame
 }
 
 # Unix path of the file matching Windows path $1 whatever the case of its name.
@@ -252,27 +326,15 @@ sc_first_suitable_and_watch() {
 sc_support_files_copied() {
     wl_put_support_files
     wl_put_runtime 1.6.0_45 'C:\Java\jre6' jre6
-    local home ext src
-    home=$(wl_unix_path 'C:\Java\jre6')
-    src=$(wl_unix_path 'C:\dovern\GsmModemJar')
-    ext=$home/lib/ext
+    local ext
+    ext=$(wl_unix_path 'C:\Java\jre6\lib\ext')
     printf 'older jdc, must stay\n' >"$ext/jdc.jar"
     cp "$ext/jdc.jar" "$SC/jdc.before"
     launch
     expect_record jre6 "server not started within 12 s"
-    local f
-    for f in 'lib\ext\Comm.jar' 'lib\javax.comm.properties' 'bin\Win32com.dll'; do
-        local copy
-        copy=$(find_nocase "C:\\Java\\jre6\\$f")
-        [[ -n $copy ]] || fail "$f not copied"
-        cmp -s "$copy" "$src/${f##*\\}" || fail "$f differs from its source"
-    done
+    expect_copied 'C:\Java\jre6' 'lib\ext\Comm.jar' 'lib\javax.comm.properties' 'bin\Win32com.dll'
     cmp -s "$ext/jdc.jar" "$SC/jdc.before" || fail "existing lib\\ext\\jdc.jar was replaced"
-    local want got
-    want=$(printf '%s\n' bin/java.exe bin/standin.cfg bin/win32com.dll lib/ext/comm.jar \
-        lib/ext/jdc.jar lib/javax.comm.properties | sort)
-    got=$(tree_of 'C:\Java\jre6')
-    [[ $got == "$want" ]] || fail "runtime folder holds: ${got//$'\n'/ }"
+    expect_tree 'C:\Java\jre6' "${RUNTIME_FILES[@]}" "${COPIED_FILES[@]}"
 }
 
 sc_minimised_splash() {
@@ -345,30 +407,17 @@ sc_letter_subkey() {
     no_record latest
 }
 
+# The runtime where its installer puts it: under C:\Program Files (x86) on
+# 64-bit Windows, with parentheses besides the blank.
 sc_blank_in_javahome() {
-    local app='C:\Dovern SMS\Server' home='C:\Program Files\Java\jre6'
-    mkdir -p "$(wl_unix_path "$app")"
-    mv "$(wl_unix_path "$APP_DIR")/$WL_EXE" "$(wl_unix_path "$app")/"
+    local app='C:\Dovern SMS\Server' home="$WL_PROGRAM_FILES\\Java\\jre6"
+    move_launcher "$app"
     wl_put_support_files
     wl_put_runtime 1.6.0_45 "$home" jre6
     wl_put_standin "C:\\" Program.exe decoy
     launch "$app"
-    if ! wl_wait_record jre6 12; then
-        no_record decoy
-        fail "runtime not started within 12 s"
-    fi
-    no_record decoy
-    check_server_start jre6 "$app" "$home"
-    expect_value jre6 argc 4
-    expect_value jre6 argv0 "$home\\bin\\java.exe"
-    expect_value jre6 argv1 -classpath
-    local classpath
-    classpath=$(wl_server_cmdline "$app" "$home")
-    classpath=${classpath#*-classpath }
-    classpath=${classpath% JavaSwingClasses.MainFrame}
-    classpath=${classpath//\"/}
-    expect_value jre6 argv2 "$classpath"
-    expect_value jre6 argv3 JavaSwingClasses.MainFrame
+    expect_quoted_start jre6 "$app" "$home"
+    expect_copied "$home"
 }
 
 sc_failing_start() {
@@ -430,21 +479,53 @@ sc_close_under_box() {
     expect_exit 0 5
 }
 
+# 64-bit Windows: a runtime registered only in the 64-bit view is invisible
+# to the 32-bit launcher, which reports that none is installed.
+sc_runtime_only_in_64bit_view() {
+    local home='C:\Program Files\Java\jre1.8.0_202'
+    wl_put_support_files
+    WL_REGVIEW=$WL_OTHER_VIEW wl_put_runtime 1.8 "$home" jre64
+    wl_put_standin 'C:\windows' java.exe windows
+    launch
+    expect_refusal "$M1"
+    expect_tree "$home" "${RUNTIME_FILES[@]}"
+}
+
+# 64-bit Windows with both Javas under the same version names: the 32-bit one
+# (32-bit view, under Program Files (x86)) starts and gets the copies; the
+# 64-bit one (64-bit view, under Program Files) is never touched. The
+# launcher lies under Program Files (x86) as well.
+sc_runtimes_in_both_views() {
+    local app="$WL_PROGRAM_FILES\\Dovern SMS Server" home32="$WL_PROGRAM_FILES\\Java\\jre1.8.0_202"
+    local home64='C:\Program Files\Java\jre1.8.0_202'
+    move_launcher "$app"
+    wl_put_support_files
+    wl_put_runtime 1.8 "$home32" jre32
+    # Written last, so that it would replace the 32-bit one in a shared view.
+    WL_REGVIEW=$WL_OTHER_VIEW wl_put_runtime 1.8 "$home64" jre64
+    wl_put_standin "C:\\" Program.exe decoy
+    launch "$app"
+    expect_quoted_start jre32 "$app" "$home32"
+    no_record jre64
+    expect_copied "$home32"
+    expect_tree "$home32" "${RUNTIME_FILES[@]}" "${COPIED_FILES[@]}"
+    expect_tree "$home64" "${RUNTIME_FILES[@]}"
+}
+
 # ---- runner ----
 
 PASSED=0
 FAILED=0
 SELECTED=${WINE_TESTS:-}
+declare -A RESULT
 
-# Runs scenario $1, the function sc_<name with - as _>, in a fresh prefix.
+# Runs scenario $1, the function sc_<name with - as _>, in a fresh copy of
+# TEMPLATE, and records its result for the current configuration.
 run_scenario() {
     local name=$1 func=sc_${1//-/_}
-    if [[ -n $SELECTED && " $SELECTED " != *" $name "* ]]; then
-        return 0
-    fi
     local t0 rc=0
     t0=$(wl_now_ms)
-    SC=$WL_WORK/$name
+    SC=$WL_WORK/$WL_CONFIG/$name
     mkdir -p "$SC"
     wl_copy_prefix "$TEMPLATE" "$SC/pfx"
     set +e
@@ -462,7 +543,8 @@ run_scenario() {
     local secs
     secs=$(((($(wl_now_ms) - t0) + 500) / 1000))
     if [[ $rc == 0 ]]; then
-        echo "ok $name (${secs} s)"
+        echo "ok [$WL_CONFIG] $name (${secs} s)"
+        RESULT[$name,$WL_CONFIG]=ok
         PASSED=$((PASSED + 1))
     else
         local reason="exit status $rc"
@@ -470,7 +552,8 @@ run_scenario() {
         local open
         open=$(wl_wine 20 'C:\tools\msgbox.exe' --timeout 300 2>/dev/null | tr -d '\r' | sed -n 's/^text=//p') || true
         [[ -n $open ]] && reason+=" [open message box: \"$open\"]"
-        echo "FAIL $name: $reason"
+        echo "FAIL [$WL_CONFIG] $name: $reason"
+        RESULT[$name,$WL_CONFIG]=FAIL
         FAILED=$((FAILED + 1))
         mkdir -p "$ARTIFACTS/$name"
         cp -r "$(wl_unix_path "$WL_RECORDS")" "$ARTIFACTS/$name/" 2>/dev/null || true
@@ -481,14 +564,61 @@ run_scenario() {
 }
 
 # The long watch scenario last: a failure before it shows sooner.
-for name in splash close-before-tick no-runtime-key only-old-versions runtime-key-without-subkeys \
-    support-files-copied minimised-splash missing-support-folder missing-ext-folder \
-    missing-javahome letter-subkey blank-in-javahome failing-start app-folder-gone \
-    close-under-box first-suitable-and-watch; do
-    run_scenario "$name"
+SCENARIOS=(splash close-before-tick no-runtime-key only-old-versions runtime-key-without-subkeys
+    support-files-copied minimised-splash missing-support-folder missing-ext-folder
+    missing-javahome letter-subkey blank-in-javahome failing-start app-folder-gone
+    close-under-box runtime-only-in-64bit-view runtimes-in-both-views
+    first-suitable-and-watch)
+# Scenarios that only one configuration has: a 32-bit program on 64-bit Windows.
+declare -A ONLY_IN=([runtime-only-in-64bit-view]=wow64 [runtimes-in-both-views]=wow64)
+RUN=()
+for name in "${SCENARIOS[@]}"; do
+    if [[ -z $SELECTED || " $SELECTED " == *" $name "* ]]; then RUN+=("$name"); fi
 done
 
-echo "artefacts: $ARTIFACTS"
+for config in "${CONFIGS[@]}"; do
+    wl_use_config "$config"
+    echo "== $(wl_describe_config)"
+    t0=$(wl_now_ms)
+    TEMPLATE=$WL_WORK/$config/template
+    ready=1
+    use_build && wl_new_prefix "$TEMPLATE" || ready=0
+    ((ready)) && echo "[$config] template prefix ready after $((($(wl_now_ms) - t0) / 1000)) s"
+    for name in "${RUN[@]}"; do
+        if [[ ${ONLY_IN[$name]:-$config} != "$config" ]]; then
+            continue
+        elif ((ready)); then
+            run_scenario "$name"
+        else
+            echo "FAIL [$config] $name: no build or template prefix"
+            RESULT[$name,$config]=FAIL
+            FAILED=$((FAILED + 1))
+        fi
+    done
+    wl_stop_wine
+    # The scenarios' prefixes shared the template's system folders
+    # (wl_copy_prefix); a file written there in place would be newer than the
+    # registry the template was saved with.
+    written=$(find "$TEMPLATE"/drive_c/windows/sys{tem32,wow64} -type f -newer "$TEMPLATE/system.reg" \
+        -printf '%P ' 2>/dev/null || true)
+    if [[ -n $written ]]; then
+        echo "FAIL [$config] the scenarios wrote into the template's system folders: $written"
+        FAILED=$((FAILED + 1))
+    fi
+    rm -rf "${TEMPLATE:?}"
+    echo "artefacts: $ARTIFACTS"
+done
+
+echo
+echo "results per configuration (-: not a scenario of that configuration)"
+printf '  %-30s' scenario
+printf ' %-6s' "${CONFIGS[@]}"
+echo
+for name in "${RUN[@]}"; do
+    printf '  %-30s' "$name"
+    for config in "${CONFIGS[@]}"; do printf ' %-6s' "${RESULT[$name,$config]:--}"; done
+    echo
+done
 echo "wine tests took $((($(wl_now_ms) - START_MS + 500) / 1000)) s"
 echo "$PASSED passed, $FAILED failed"
 [[ $FAILED == 0 ]]
