@@ -1,7 +1,8 @@
-# The one home of what tests/wine/run_wine_tests.sh, tools/demo.sh and
-# tools/benchmark.sh set up under Wine: the Wine mode this host can run, the
-# build, Xvfb and the prefixes, the launcher's installation, runtimes with the
-# java.exe stand-in and its records, the support files, clean-up at exit.
+# The one home of what tests/wine/run_wine_tests.sh, tests/wine/sweep.sh,
+# tools/demo.sh and tools/benchmark.sh set up under Wine: the Wine mode this
+# host can run, the build, Xvfb and the prefixes, the launcher's installation,
+# runtimes with the java.exe stand-in and its records, the support files,
+# clean-up at exit.
 # Source it; it only defines functions and WL_* variables.
 # shellcheck shell=bash disable=SC2034
 
