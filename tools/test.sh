@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test of the launcher on Debian 12, installing what it needs first:
 # unit tests (plain and under ASan/UBSan, with the fault sweep), static checks,
-# bounded fuzzing, the product's resources, the reproducible build, and the
-# end-to-end tests of the real executable under Wine and Xvfb.
+# bounded fuzzing, the product's resources, the reproducible build, the
+# end-to-end tests of the real executable under Wine and Xvfb, and a bounded
+# randomised sweep of it there.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
@@ -42,6 +43,7 @@ stage "fuzzing (bounded)" tests/fuzz/run_fuzzers.sh 20
 stage "product build and resources" product_build
 stage "reproducible build" tests/reproducible/check_reproducible.sh
 stage "Wine end-to-end tests" tests/wine/run_wine_tests.sh
+stage "Wine randomised sweep (bounded)" tests/wine/sweep.sh --seconds 160
 
 echo
 echo "test command took $(($(date +%s) - started)) s"
