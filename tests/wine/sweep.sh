@@ -504,71 +504,79 @@ run_one() {
 
 # ---- the sweep ----
 
-wl_detect_mode # the one place that chooses the Windows configuration
-wl_describe_mode
-WL_BUILD=$WL_ROOT/build/$WL_PRESET
-WL_HELPERS=$WL_BUILD/tests/wine
-wl_build "$WL_PRESET" || exit 1
-ARTIFACTS=$WL_BUILD/sweep-artifacts
-rm -rf "$ARTIFACTS"
-wl_set_up wine-sweep || exit 1
-TEMPLATE=$WL_WORK/template
-# A crash ends the launcher with Wine's report instead of waiting in a dialog.
-WINEPREFIX=$TEMPLATE wl_wine 30 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
-    /t REG_DWORD /d 0 /f >/dev/null
-WINEPREFIX=$TEMPLATE timeout 60 wineserver -w
-
-# Every run gets a fresh copy of the template here.
-RUN=$WL_WORK/run
-WL_PREFIXES+=("$RUN/pfx")
+# Runs the sweep in the current configuration: runs from seed SEED on, until
+# RUNS runs or, with $1, until $1 seconds are used up. Counts into PASSED,
+# FAILED, FAILED_SEEDS and SKIPPED.
+sweep_runs() {
+    local budget=${1:-} start i seed elapsed t0 secs
+    WL_BUILD=$WL_ROOT/build/$WL_PRESET
+    WL_HELPERS=$WL_BUILD/tests/wine
+    wl_build "$WL_PRESET" || return 1
+    ARTIFACTS=$WL_BUILD/sweep-artifacts
+    rm -rf "$ARTIFACTS"
+    # A crash ends the launcher with Wine's report instead of waiting in a dialog.
+    WINEPREFIX=$TEMPLATE wl_wine 30 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+        /t REG_DWORD /d 0 /f >/dev/null
+    WINEPREFIX=$TEMPLATE timeout 60 wineserver -w
+    start=$(wl_now_ms)
+    echo "sweep from seed $SEED: ${RUNS:-unbounded} runs${budget:+ within $budget s}"
+    for ((i = 0; i < ${RUNS:-1000000000}; i++)); do
+        seed=$((SEED + i))
+        draw_plan "$seed"
+        if [[ -n $budget ]]; then
+            elapsed=$((($(wl_now_ms) - start) / 1000))
+            ((elapsed + 8 <= budget)) || break
+            if ((elapsed + $(likely_seconds) > budget)); then
+                SKIPPED=$((SKIPPED + 1))
+                continue
+            fi
+        fi
+        echo "run $((PASSED + FAILED + 1)) seed $seed: $(describe_plan)"
+        t0=$(wl_now_ms)
+        # A fresh copy of the template for every run.
+        RUN=$WL_WORK/run-$seed
+        mkdir -p "$RUN"
+        wl_copy_prefix "$TEMPLATE" "$RUN/pfx"
+        set +e
+        (
+            set -eE
+            trap 'echo "sweep error at line $LINENO: $BASH_COMMAND" >>"$RUN/problems"' ERR
+            run_one
+        )
+        set -e
+        secs=$(((($(wl_now_ms) - t0) + 500) / 1000))
+        if [[ ! -s $RUN/problems ]]; then
+            echo "  ok: $(cat "$RUN/outcome") ($secs s)"
+            PASSED=$((PASSED + 1))
+        else
+            echo "  FAIL: $(paste -sd';' "$RUN/problems")"
+            [[ -f $RUN/outcome ]] && echo "  observed: $(cat "$RUN/outcome")"
+            echo "  replay: ${REPLAY_ENV}tests/wine/sweep.sh 1 $seed"
+            FAILED=$((FAILED + 1))
+            FAILED_SEEDS+=("$seed")
+            mkdir -p "$ARTIFACTS/$seed"
+            cp -r "$(wl_unix_path "$WL_RECORDS")" "$ARTIFACTS/$seed/" 2>/dev/null || true
+            find "$RUN" -maxdepth 1 -type f -exec cp {} "$ARTIFACTS/$seed/" \;
+        fi
+        wl_stop_wine
+        rm -rf "$RUN"
+    done
+}
 
 PASSED=0
 FAILED=0
 SKIPPED=0
 FAILED_SEEDS=()
 SWEEP_START=$(wl_now_ms)
-echo "sweep from seed $SEED: ${RUNS:-unbounded} runs${BUDGET_S:+ within $BUDGET_S s}"
-for ((i = 0; i < ${RUNS:-1000000000}; i++)); do
-    seed=$((SEED + i))
-    draw_plan "$seed"
-    if [[ -n $BUDGET_S ]]; then
-        elapsed=$((($(wl_now_ms) - SWEEP_START) / 1000))
-        ((elapsed + 8 <= BUDGET_S)) || break
-        if ((elapsed + $(likely_seconds) > BUDGET_S)); then
-            SKIPPED=$((SKIPPED + 1))
-            continue
-        fi
-    fi
-    echo "run $((PASSED + FAILED + 1)) seed $seed: $(describe_plan)"
-    t0=$(wl_now_ms)
-    rm -rf "$RUN"
-    mkdir -p "$RUN"
-    cp -a "$TEMPLATE" "$RUN/pfx"
-    export WINEPREFIX=$RUN/pfx
-    set +e
-    (
-        set -eE
-        trap 'echo "sweep error at line $LINENO: $BASH_COMMAND" >>"$RUN/problems"' ERR
-        run_one
-    )
-    set -e
-    secs=$(((($(wl_now_ms) - t0) + 500) / 1000))
-    if [[ ! -s $RUN/problems ]]; then
-        echo "  ok: $(cat "$RUN/outcome") ($secs s)"
-        PASSED=$((PASSED + 1))
-    else
-        echo "  FAIL: $(paste -sd';' "$RUN/problems")"
-        [[ -f $RUN/outcome ]] && echo "  observed: $(cat "$RUN/outcome")"
-        echo "  replay: ${WL_FORCE_MODE:+WL_FORCE_MODE=$WL_FORCE_MODE }tests/wine/sweep.sh 1 $seed"
-        FAILED=$((FAILED + 1))
-        FAILED_SEEDS+=("$seed")
-        mkdir -p "$ARTIFACTS/$seed"
-        cp -r "$(wl_unix_path "$WL_RECORDS")" "$ARTIFACTS/$seed/" 2>/dev/null || true
-        find "$RUN" -maxdepth 1 -type f -exec cp {} "$ARTIFACTS/$seed/" \;
-    fi
-    wl_stop_wine
-    rm -rf "$RUN"
-done
+
+# The one place that chooses the Windows configuration; REPLAY_ENV is what a
+# replay needs to run in the same one.
+wl_detect_mode
+wl_describe_mode
+REPLAY_ENV=${WL_FORCE_MODE:+WL_FORCE_MODE=$WL_FORCE_MODE }
+wl_set_up wine-sweep || exit 1
+TEMPLATE=$WL_WORK/template
+sweep_runs "$BUDGET_S" || exit 1
 
 total_ms=$(($(wl_now_ms) - SWEEP_START))
 runs=$((PASSED + FAILED))
