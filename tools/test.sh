@@ -3,9 +3,10 @@
 # unit tests (plain and under ASan/UBSan, with the fault sweep), static checks,
 # bounded fuzzing, the product's resources, the reproducible build, and the
 # end-to-end tests of the real executable under Wine and Xvfb, as on 32-bit and
-# on 64-bit Windows (tests/wine/run_wine_tests.sh).
+# on 64-bit Windows (tests/wine/run_wine_tests.sh), with a bounded randomised
+# sweep of it there (tests/wine/sweep.sh).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 started=$(date +%s)
 passed=0
 failed=0
@@ -14,7 +15,8 @@ failures=()
 stage() {
     local name=$1
     shift
-    local t0=$(date +%s)
+    local t0
+    t0=$(date +%s)
     echo "=== $name"
     if "$@"; then
         passed=$((passed + 1))
@@ -43,6 +45,7 @@ stage "fuzzing (bounded)" tests/fuzz/run_fuzzers.sh 20
 stage "product build and resources" product_build
 stage "reproducible build" tests/reproducible/check_reproducible.sh
 stage "Wine end-to-end tests" tests/wine/run_wine_tests.sh
+stage "Wine randomised sweep (bounded)" tests/wine/sweep.sh --seconds 160
 
 echo
 echo "test command took $(($(date +%s) - started)) s"

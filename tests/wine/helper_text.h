@@ -1,4 +1,4 @@
-// Text helpers shared by the Win32 test programs.
+// Helpers shared by the Win32 test programs: texts, windows, clocks.
 #pragma once
 
 #include <windows.h>
@@ -27,4 +27,25 @@ inline std::wstring className(HWND hwnd) {
     wchar_t buf[256];
     int n = GetClassNameW(hwnd, buf, 256);
     return std::wstring(buf, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+// Milliseconds since the window's process was created, so that timings do not
+// depend on how late the helper itself started.
+inline long long msSinceProcessStart(HWND hwnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return -1;
+    FILETIME created, exited, kernel, user;
+    BOOL ok = GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    if (!ok) return -1;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER a, b;
+    a.LowPart = created.dwLowDateTime;
+    a.HighPart = created.dwHighDateTime;
+    b.LowPart = now.dwLowDateTime;
+    b.HighPart = now.dwHighDateTime;
+    return static_cast<long long>((b.QuadPart - a.QuadPart) / 10000);
 }

@@ -1,6 +1,8 @@
 // Stands in for java.exe: records exactly how it was started, then stays alive
 // and exits as told. The launcher passes it nothing we control, so it is
 // steered by standin.cfg beside it (lines "record=", "stay_ms=", "exit=").
+// The record also tells when it started and when it ended, in milliseconds
+// since 1970 as the host's clock counts them.
 // Like java.exe it is a console program, so it also records whether it got a
 // console window.
 #include "helper_text.h"
@@ -42,6 +44,26 @@ bool readFile(const std::wstring &path, std::string &out) {
     return true;
 }
 
+std::string unixMsNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t;
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    constexpr unsigned long long kUnixEpoch = 116444736000000000ULL; // in 100 ns since 1601
+    return std::to_string((t.QuadPart - kUnixEpoch) / 10000);
+}
+
+bool appendRecord(const std::wstring &path, const std::string &text) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == text.size();
+}
+
 struct Config {
     std::wstring record;
     DWORD stayMs = 0;
@@ -77,6 +99,7 @@ Config readConfig(const std::wstring &dir) {
 } // namespace
 
 int wmain() {
+    const std::string startedMs = unixMsNow();
     Config cfg = readConfig(moduleDir());
 
     STARTUPINFOW si{};
@@ -92,6 +115,7 @@ int wmain() {
     // Everything goes into one block written at once, closed by "end", so a
     // reader polling the file never takes a half-written record for a whole one.
     std::string rec = "begin\n";
+    rec += "started_ms=" + startedMs + "\n";
     rec += "exe=" + toUtf8(std::wstring(self, selfLen)) + "\n";
     rec += "cmdline=" + toUtf8(cmdline) + "\n";
     rec += "cwd=" + toUtf8(std::wstring(cwd, cwdLen)) + "\n";
@@ -106,15 +130,9 @@ int wmain() {
         rec += "argv" + std::to_string(i) + "=" + toUtf8(argv[i]) + "\n";
     LocalFree(argv);
     rec += "end\n";
-
-    HANDLE h = CreateFileW(cfg.record.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return 90;
-    DWORD written = 0;
-    BOOL ok = WriteFile(h, rec.data(), static_cast<DWORD>(rec.size()), &written, nullptr);
-    CloseHandle(h);
-    if (!ok || written != rec.size()) return 91;
+    if (!appendRecord(cfg.record, rec)) return 90;
 
     Sleep(cfg.stayMs);
+    if (!appendRecord(cfg.record, "ended_ms=" + unixMsNow() + "\n")) return 91;
     return static_cast<int>(cfg.exitCode);
 }

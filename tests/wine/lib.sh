@@ -1,7 +1,8 @@
-# The one home of what tests/wine/run_wine_tests.sh, tools/demo.sh and
-# tools/benchmark.sh set up under Wine: the configurations (which Windows, which
-# build) and the ones this host can run, the build, Xvfb and the prefixes, the launcher's installation, runtimes with the
-# java.exe stand-in and its records, the support files, clean-up at exit.
+# The one home of what tests/wine/run_wine_tests.sh, tests/wine/sweep.sh,
+# tools/demo.sh and tools/benchmark.sh set up under Wine: the configurations
+# (which Windows, which build) and the ones this host can run, the build, Xvfb
+# and the prefixes, the launcher's installation, runtimes with the java.exe
+# stand-in and its records, the support files, clean-up at exit.
 # Source it; it only defines functions and WL_* variables.
 # shellcheck shell=bash disable=SC2034
 
@@ -22,6 +23,11 @@ WL_SUPPORT_DIR='C:\dovern\GsmModemJar'
 WL_SUPPORT_FILES=('lib\ext\Comm.jar' 'lib\javax.comm.properties' 'bin\Win32com.dll' 'lib\ext\jdc.jar')
 # The stand-ins write their records here, one file per name.
 WL_RECORDS='C:\records'
+# The texts of the launcher's own message boxes.
+WL_TEXT_NO_RUNTIME='You have not Installed Java Runtime Environment on your computer.\r\nDownload and install Java Runtime Environment Version 1.5 or higher version.\r\nPlease refer installtion guide of Dovern SMS Server 4 Huawei 3G/HSDPA for further help'
+WL_TEXT_NO_VERSION='Java Runtime Environment version 1.5 or higher version is not avaiable'
+WL_TEXT_SEARCH_ERROR='Error While Searching JVM on Your Machine'
+WL_TEXT_COPY_ERROR='Error While Copying JAR File'
 
 wl_log() { printf '%s\n' "$*" >&2; }
 
@@ -262,11 +268,11 @@ wl_put_standin() {
 }
 
 # Lays out a runtime in Windows folder $2 (bin, lib, lib\ext) with a stand-in
-# as bin\java.exe that records into $3 and stays $4 ms, and registers it as
-# version $1.
+# as bin\java.exe that records into $3, stays $4 ms and exits with $5 (both 0
+# unless given), and registers it as version $1.
 wl_put_runtime() {
     mkdir -p "$(wl_unix_path "$2")/lib/ext"
-    wl_put_standin "$2\\bin" java.exe "$3" "${4:-0}"
+    wl_put_standin "$2\\bin" java.exe "$3" "${4:-0}" "${5:-0}"
     wl_add_runtime "$1" "$2"
 }
 

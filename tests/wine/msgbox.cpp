@@ -1,10 +1,14 @@
 // Waits for a message box, reports its caption, text, buttons and icon, and
-// presses OK. Usage: msgbox.exe [--timeout MS] [--leave] [CAPTION]
+// presses OK. Usage: msgbox.exe [--timeout MS] [--delay MS] [--leave] [CAPTION]
+// --delay waits that long after the box was found before pressing OK, as a
+// user who reads it;
 // --leave reports the box and leaves it open.
 // Prints key=value lines; text has CR, LF, tab and backslash escaped so that a
-// shell can compare it on one line.
+// shell can compare it on one line; ms_since_start is the box's process age
+// when the box was found.
 // Exit: 0 answered, 1 usage, 2 no box in time, 3 answered but not an OK-only
-// box without icon, 4 the box stayed after OK.
+// box without icon, 4 the box stayed after OK, 5 the box went before it was
+// answered.
 #include "helper_text.h"
 
 #include <windows.h>
@@ -82,15 +86,19 @@ BOOL CALLBACK inspectChild(HWND child, LPARAM lp) {
 
 int wmain(int argc, wchar_t **argv) {
     DWORD timeoutMs = 10000;
+    DWORD delayMs = 0;
     const wchar_t *caption = nullptr;
     bool leave = false;
     for (int i = 1; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--timeout") == 0 && i + 1 < argc)
             timeoutMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
+        else if (std::wcscmp(argv[i], L"--delay") == 0 && i + 1 < argc)
+            delayMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
         else if (std::wcscmp(argv[i], L"--leave") == 0)
             leave = true;
         else if (argv[i][0] == L'-' && argv[i][1] == L'-') {
-            std::fprintf(stderr, "usage: msgbox.exe [--timeout MS] [--leave] [CAPTION]\n");
+            std::fprintf(stderr,
+                         "usage: msgbox.exe [--timeout MS] [--delay MS] [--leave] [CAPTION]\n");
             return 1;
         } else
             caption = argv[i];
@@ -108,8 +116,10 @@ int wmain(int argc, wchar_t **argv) {
         return 2;
     }
     HWND box = search.found;
+    const long long foundMs = msSinceProcessStart(box);
     // The text control may still be filling in just after the box turns visible.
-    Sleep(100);
+    const DWORD settleMs = 100;
+    Sleep(settleMs);
 
     HWND textCtl = GetDlgItem(box, 0xFFFF);
     std::wstring text;
@@ -130,6 +140,7 @@ int wmain(int argc, wchar_t **argv) {
         buttons += (buttons.empty() ? "" : ",") + std::to_string(id);
     std::printf("found=1\n");
     std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+    std::printf("ms_since_start=%lld\n", foundMs);
     std::printf("caption=%s\n", escaped(windowText(box)).c_str());
     std::printf("has_text_control=%d\n", textCtl ? 1 : 0);
     std::printf("text=%s\n", escaped(text).c_str());
@@ -139,6 +150,12 @@ int wmain(int argc, wchar_t **argv) {
 
     bool okOnly = shape.buttons.size() == 1 && shape.buttons[0] == IDOK && !shape.icon;
     if (leave) return okOnly ? 0 : 3;
+
+    if (delayMs > settleMs) Sleep(delayMs - settleMs);
+    if (!IsWindow(box)) {
+        std::printf("gone=1\n");
+        return 5;
+    }
 
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));

@@ -23,10 +23,10 @@ source "$HERE/lib.sh"
 
 APP_DIR='C:\Apps\Server'
 PYTHON=/usr/bin/python3
-M1='You have not Installed Java Runtime Environment on your computer.\r\nDownload and install Java Runtime Environment Version 1.5 or higher version.\r\nPlease refer installtion guide of Dovern SMS Server 4 Huawei 3G/HSDPA for further help'
-M2='Java Runtime Environment version 1.5 or higher version is not avaiable'
-COPY_ERROR='Error While Copying JAR File'
-SEARCH_ERROR='Error While Searching JVM on Your Machine'
+M1=$WL_TEXT_NO_RUNTIME
+M2=$WL_TEXT_NO_VERSION
+COPY_ERROR=$WL_TEXT_COPY_ERROR
+SEARCH_ERROR=$WL_TEXT_SEARCH_ERROR
 
 START_MS=$(wl_now_ms)
 BUILD_DIR=${1:-}

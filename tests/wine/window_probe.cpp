@@ -1,8 +1,13 @@
 // Finds a top-level window by its caption and reports what a user would see of
-// it; can also close, minimise, maximise or resize it and wait for it to hide.
+// it; can also close, minimise, maximise, move or resize it and wait for it to
+// hide. Close, minimise, maximise, restore and move are posted as another
+// program would, without waiting for the window's thread.
 // Usage: window_probe.exe [--timeout MS] [--any] [ACTION...] CAPTION
 //   --any             also accept a hidden window
+//   --at MS           wait until the window's process has run MS ms (or the
+//                     window is gone); prints at_ms and at_window
 //   --close | --minimize | --maximize | --restore
+//   --move X Y        move the window's top left corner to X, Y
 //   --client W H      resize so that the client area is W x H
 //   --sleep MS
 //   --wait-hidden MS  wait until the window is hidden or gone
@@ -12,6 +17,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -32,27 +38,6 @@ BOOL CALLBACK findWindow(HWND hwnd, LPARAM lp) {
     if (className(hwnd) == L"#32770" || windowText(hwnd) != s->caption) return TRUE;
     s->found = hwnd;
     return FALSE;
-}
-
-// Milliseconds since the window's process was created, so that timings do not
-// depend on how late this probe itself started.
-long long msSinceProcessStart(HWND hwnd) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return -1;
-    FILETIME created, exited, kernel, user;
-    BOOL ok = GetProcessTimes(process, &created, &exited, &kernel, &user);
-    CloseHandle(process);
-    if (!ok) return -1;
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER a, b;
-    a.LowPart = created.dwLowDateTime;
-    a.HighPart = created.dwHighDateTime;
-    b.LowPart = now.dwLowDateTime;
-    b.HighPart = now.dwHighDateTime;
-    return static_cast<long long>((b.QuadPart - a.QuadPart) / 10000);
 }
 
 void report(HWND hwnd, const char *prefix) {
@@ -88,9 +73,9 @@ void report(HWND hwnd, const char *prefix) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: window_probe.exe [--timeout MS] [--any] [--close|--minimize|"
-                         "--maximize|--restore|--client W H|--sleep MS|--wait-hidden MS]... "
-                         "CAPTION\n");
+    std::fprintf(stderr, "usage: window_probe.exe [--timeout MS] [--any] [--at MS|--close|"
+                         "--minimize|--maximize|--restore|--move X Y|--client W H|--sleep MS|"
+                         "--wait-hidden MS]... CAPTION\n");
     return 1;
 }
 
@@ -124,10 +109,10 @@ int wmain(int argc, wchar_t **argv) {
         } else if (arg == L"--close" || arg == L"--minimize" || arg == L"--maximize" ||
                    arg == L"--restore") {
             actions.push_back(act);
-        } else if (arg == L"--client") {
+        } else if (arg == L"--client" || arg == L"--move") {
             if (!number(act.a) || !number(act.b)) return usage();
             actions.push_back(act);
-        } else if (arg == L"--sleep" || arg == L"--wait-hidden") {
+        } else if (arg == L"--sleep" || arg == L"--wait-hidden" || arg == L"--at") {
             if (!number(act.a)) return usage();
             actions.push_back(act);
         } else if (arg.size() > 1 && arg[0] == L'-' && arg[1] == L'-') {
@@ -166,6 +151,20 @@ int wmain(int argc, wchar_t **argv) {
             ShowWindowAsync(hwnd, SW_MAXIMIZE);
         } else if (act.name == L"--restore") {
             ShowWindowAsync(hwnd, SW_RESTORE);
+        } else if (act.name == L"--move") {
+            SetWindowPos(hwnd, nullptr, act.a, act.b, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+        } else if (act.name == L"--at") {
+            long long now = msSinceProcessStart(hwnd);
+            while (IsWindow(hwnd) && now >= 0 && now < act.a) {
+                Sleep(static_cast<DWORD>(std::min(act.a - now, 10LL)));
+                now = msSinceProcessStart(hwnd);
+            }
+            const char *state = !IsWindow(hwnd)         ? "gone"
+                                : IsWindowVisible(hwnd) ? "shown"
+                                                        : "hidden";
+            std::printf("at_ms=%lld\nat_window=%s\n", now, state);
+            std::fflush(stdout);
         } else if (act.name == L"--client") {
             RECT r{0, 0, act.a, act.b};
             AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
