@@ -348,7 +348,7 @@ quoted() {
 
 # Each box has the caption and OK only; their texts are the set-up's, in order.
 check_boxes() {
-    local k out text got=() want
+    local k out text got=()
     for ((k = 0; k < BOXES; k++)); do
         out=$(<"$RUN/box$k.out")
         text=$(wl_kv text "$out")
