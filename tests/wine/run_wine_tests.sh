@@ -23,10 +23,6 @@ source "$HERE/lib.sh"
 
 APP_DIR='C:\Apps\Server'
 PYTHON=/usr/bin/python3
-M1=$WL_TEXT_NO_RUNTIME
-M2=$WL_TEXT_NO_VERSION
-COPY_ERROR=$WL_TEXT_COPY_ERROR
-SEARCH_ERROR=$WL_TEXT_SEARCH_ERROR
 
 START_MS=$(wl_now_ms)
 BUILD_DIR=${1:-}
@@ -279,7 +275,7 @@ sc_close_before_tick() {
 sc_no_runtime_key() {
     wl_put_standin 'C:\windows' java.exe windows
     launch
-    expect_refusal "$M1"
+    expect_refusal "$WL_TEXT_NO_RUNTIME"
 }
 
 sc_only_old_versions() {
@@ -287,7 +283,7 @@ sc_only_old_versions() {
     wl_put_runtime 1.4.2_19 'C:\Java\jre142' jre142
     wl_put_standin 'C:\windows' java.exe windows
     launch
-    expect_refusal "$M2"
+    expect_refusal "$WL_TEXT_NO_VERSION"
 }
 
 sc_runtime_key_without_subkeys() {
@@ -295,7 +291,7 @@ sc_runtime_key_without_subkeys() {
     wl_wine 30 reg add 'HKLM\SOFTWARE\JavaSoft\Java Runtime Environment' /v CurrentVersion \
         /t REG_SZ /d 1.6 /f "$WL_REGVIEW" >/dev/null
     launch
-    expect_refusal "$M2"
+    expect_refusal "$WL_TEXT_NO_VERSION"
 }
 
 # Also the long one: the launcher must outlive its server until Timer2's
@@ -356,9 +352,9 @@ sc_missing_support_folder() {
     launch
     expect_box
     local first=$BOX_TEXT
-    [[ -n $first && $first != "$COPY_ERROR" ]] || fail "first box \"$first\" is not the system's description"
+    [[ -n $first && $first != "$WL_TEXT_COPY_ERROR" ]] || fail "first box \"$first\" is not the system's description"
     [[ $first != *%* ]] || fail "first box \"$first\" shows an unfilled insert"
-    expect_box "$COPY_ERROR"
+    expect_box "$WL_TEXT_COPY_ERROR"
     expect_record jre6 "server not started after the copy error"
     check_server_start jre6 "$APP_DIR" 'C:\Java\jre6'
     local got
@@ -372,8 +368,8 @@ sc_missing_ext_folder() {
     rmdir "$(wl_unix_path 'C:\Java\jre6\lib\ext')"
     launch
     expect_box
-    [[ -n $BOX_TEXT && $BOX_TEXT != "$COPY_ERROR" ]] || fail "first box \"$BOX_TEXT\" is not the system's description"
-    expect_box "$COPY_ERROR"
+    [[ -n $BOX_TEXT && $BOX_TEXT != "$WL_TEXT_COPY_ERROR" ]] || fail "first box \"$BOX_TEXT\" is not the system's description"
+    expect_box "$WL_TEXT_COPY_ERROR"
     expect_record jre6 "server not started after the copy error"
     [[ ! -e $(wl_unix_path 'C:\Java\jre6\lib\ext') ]] || fail "lib\\ext was created"
     local got
@@ -386,7 +382,7 @@ sc_missing_javahome() {
     wl_add_runtime 1.6.0_45
     launch
     expect_box 'Unsupported value type'
-    expect_box "$SEARCH_ERROR"
+    expect_box "$WL_TEXT_SEARCH_ERROR"
     expect_record windows "\"java\" not started through the program search"
     check_server_start windows "$APP_DIR" ''
     local got
@@ -400,7 +396,7 @@ sc_letter_subkey() {
     wl_put_standin 'C:\windows' java.exe windows
     launch
     expect_box 'Type mismatch'
-    expect_box "$SEARCH_ERROR"
+    expect_box "$WL_TEXT_SEARCH_ERROR"
     expect_record windows "\"java\" not started through the program search"
     check_server_start windows "$APP_DIR" ''
     no_record jre14
@@ -461,7 +457,7 @@ sc_close_under_box() {
     local out
     out=$(wl_wine 60 'C:\tools\msgbox.exe' --timeout 10000 --leave | tr -d '\r') ||
         fail "no message box to close under"
-    [[ $(wl_kv text "$out") != "$COPY_ERROR" ]] || fail "the copy's error came without its description"
+    [[ $(wl_kv text "$out") != "$WL_TEXT_COPY_ERROR" ]] || fail "the copy's error came without its description"
     # Timer1 ticks 2 s after the box came, under it.
     while (($(wl_since_launch_ms) < 5000)); do sleep 0.1; done
     wl_probe --any --timeout 2000 --close "$WL_CAPTION" >/dev/null || fail "no window to close"
@@ -473,7 +469,7 @@ sc_close_under_box() {
     no_record jre6
     expect_box
     [[ $BOX_TEXT == "$(wl_kv text "$out")" ]] || fail "first box \"$BOX_TEXT\" changed"
-    expect_box "$COPY_ERROR"
+    expect_box "$WL_TEXT_COPY_ERROR"
     expect_record jre6 "server not started after the close"
     check_server_start jre6 "$APP_DIR" 'C:\Java\jre6'
     expect_exit 0 5
@@ -487,7 +483,7 @@ sc_runtime_only_in_64bit_view() {
     WL_REGVIEW=$WL_OTHER_VIEW wl_put_runtime 1.8 "$home" jre64
     wl_put_standin 'C:\windows' java.exe windows
     launch
-    expect_refusal "$M1"
+    expect_refusal "$WL_TEXT_NO_RUNTIME"
     expect_tree "$home" "${RUNTIME_FILES[@]}"
 }
 
