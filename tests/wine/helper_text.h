@@ -29,6 +29,14 @@ inline std::wstring className(HWND hwnd) {
     return std::wstring(buf, static_cast<std::size_t>(n > 0 ? n : 0));
 }
 
+// A FILETIME as one number of 100 ns intervals since 1601.
+inline unsigned long long fileTimeTicks(const FILETIME &t) {
+    ULARGE_INTEGER value;
+    value.LowPart = t.dwLowDateTime;
+    value.HighPart = t.dwHighDateTime;
+    return value.QuadPart;
+}
+
 // Milliseconds since the window's process was created, so that timings do not
 // depend on how late the helper itself started.
 inline long long msSinceProcessStart(HWND hwnd) {
@@ -42,10 +50,5 @@ inline long long msSinceProcessStart(HWND hwnd) {
     if (!ok) return -1;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER a, b;
-    a.LowPart = created.dwLowDateTime;
-    a.HighPart = created.dwHighDateTime;
-    b.LowPart = now.dwLowDateTime;
-    b.HighPart = now.dwHighDateTime;
-    return static_cast<long long>((b.QuadPart - a.QuadPart) / 10000);
+    return static_cast<long long>((fileTimeTicks(now) - fileTimeTicks(created)) / 10000);
 }

@@ -47,11 +47,8 @@ bool readFile(const std::wstring &path, std::string &out) {
 std::string unixMsNow() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t;
-    t.LowPart = now.dwLowDateTime;
-    t.HighPart = now.dwHighDateTime;
     constexpr unsigned long long kUnixEpoch = 116444736000000000ULL; // in 100 ns since 1601
-    return std::to_string((t.QuadPart - kUnixEpoch) / 10000);
+    return std::to_string((fileTimeTicks(now) - kUnixEpoch) / 10000);
 }
 
 bool appendRecord(const std::wstring &path, const std::string &text) {
