@@ -1,5 +1,7 @@
 #include "launcher/SplashImage.h"
 
+#include "win32/SystemLibrary.h"
+
 #include <ocidl.h>
 #include <olectl.h>
 
@@ -15,13 +17,8 @@ using CoUninitializeFn = void(WINAPI *)();
 using CreateStreamFn = HRESULT(WINAPI *)(HGLOBAL, BOOL, LPSTREAM *);
 using OleLoadPictureFn = HRESULT(WINAPI *)(LPSTREAM, LONG, BOOL, REFIID, LPVOID *);
 
-template <typename Fn> Fn Entry(HMODULE module, const char *name) {
-    // Through the generic function type, which converts to any other.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 struct LoadedLibrary {
-    explicit LoadedLibrary(const wchar_t *name) : module(LoadLibraryW(name)) {}
+    explicit LoadedLibrary(const wchar_t *name) : module(LoadSystemLibrary(name)) {}
     ~LoadedLibrary() {
         if (module) FreeLibrary(module);
     }
@@ -34,9 +31,9 @@ struct LoadedLibrary {
 struct ComInitialisation {
     explicit ComInitialisation(HMODULE ole32) {
         if (!ole32) return;
-        const auto initialize = Entry<CoInitializeFn>(ole32, "CoInitialize");
+        const auto initialize = SystemEntry<CoInitializeFn>(ole32, "CoInitialize");
         if (initialize && SUCCEEDED(initialize(nullptr)))
-            uninitialize = Entry<CoUninitializeFn>(ole32, "CoUninitialize");
+            uninitialize = SystemEntry<CoUninitializeFn>(ole32, "CoUninitialize");
     }
     ~ComInitialisation() {
         if (uninitialize) uninitialize();
@@ -57,8 +54,8 @@ struct PictureReference {
 };
 
 IPicture *Decode(HMODULE ole32, HMODULE oleaut32) {
-    const auto createStream = Entry<CreateStreamFn>(ole32, "CreateStreamOnHGlobal");
-    const auto oleLoadPicture = Entry<OleLoadPictureFn>(oleaut32, "OleLoadPicture");
+    const auto createStream = SystemEntry<CreateStreamFn>(ole32, "CreateStreamOnHGlobal");
+    const auto oleLoadPicture = SystemEntry<OleLoadPictureFn>(oleaut32, "OleLoadPicture");
     if (!createStream || !oleLoadPicture) return nullptr;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, kSplashGifSize);
     if (!memory) return nullptr;
