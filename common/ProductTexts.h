@@ -25,6 +25,30 @@ inline constexpr const wchar_t *kMsgSearchFailed = L"Error While Searching JVM o
 // After the description of an error in copying the support files.
 inline constexpr const wchar_t *kMsgCopyFailed = L"Error While Copying JAR File";
 
+// No SMSServer folder beside the launcher: it ends after this.
+inline std::wstring NoServerFolderText(const std::wstring &serverFolder) {
+    return L"The server's folder was not found:\r\n" + serverFolder +
+           L"\r\nPut DovernProfessionalSMSServer.exe in the folder that holds the server's "
+           L"SMSServer folder, and start it from there.";
+}
+// The launcher's folder has a name that Java cannot receive, and no short name
+// that it can: the launcher ends after this.
+inline std::wstring FolderNotForJavaText(const std::wstring &folder, bool holdsSemicolon) {
+    return L"Java cannot be started from the folder\r\n" + folder + L"\r\n" +
+           (holdsSemicolon ? L"Its name holds a \";\", which would split Java's class path."
+                           : L"Java reads folder names in the system's code page, which cannot "
+                             L"write this name.") +
+           L" The folder has no short name that would do instead.\r\nMove "
+           L"DovernProfessionalSMSServer.exe and its SMSServer folder to a folder whose name "
+           L"has only letters of the system's language and no \";\".";
+}
+// The server of this installation runs already: the launcher ends after this.
+inline std::wstring AlreadyRunningText(const std::wstring &folder) {
+    return L"The server of this installation is already running:\r\n" + folder +
+           L"\r\nOnly one server can use the modems at a time; it may run for another user "
+           L"of this computer.";
+}
+
 // The report of an error that no handler takes, before the launcher ends.
 inline std::wstring UnhandledErrorText(std::uint32_t error, const std::wstring &description) {
     return L"Run-time error '" + DecimalText(error) + L"':\r\n\r\n" + description;

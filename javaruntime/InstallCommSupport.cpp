@@ -25,6 +25,32 @@ struct RowFailure {
     std::wstring file; // what the failing call was given, for the error's text
 };
 
+// Beside the file it becomes; never taken for the file itself, which is tested
+// by its own name.
+constexpr const wchar_t *kPartialSuffix = L".partial";
+
+// Copies `source` into `folder` under its own name, whole or not at all: a
+// copy cut short by a kill or a power loss would otherwise stay in the runtime
+// for good, since a present file is never replaced. The copy goes to a
+// temporary name and takes the file's name only once complete; a file that
+// took the name meanwhile is kept.
+RowFailure CopyWhole(seam::Platform &os, const std::wstring &source, const std::wstring &folder) {
+    const std::wstring target = folder + source.substr(source.find_last_of(L'\\') + 1);
+    const std::wstring partial = target + kPartialSuffix;
+    os.DeleteFile(partial); // left by an interrupted run, if any
+    RowFailure failure;
+    if (const std::uint32_t error = os.CopyFile(source, partial, true)) {
+        failure = {error, source};
+    } else if (const std::uint32_t error = os.CommitFile(partial, target)) {
+        if (error != seam::kErrorAlreadyExists && error != seam::kErrorFileExists)
+            failure = {error, target};
+    } else {
+        return {};
+    }
+    os.DeleteFile(partial);
+    return failure;
+}
+
 // Installs the rows in order; answers the failure that stopped it, if any.
 RowFailure InstallRows(seam::Platform &os, const std::wstring &javaHome) {
     for (const SupportFile &row : kSupportFiles) {
@@ -32,9 +58,8 @@ RowFailure InstallRows(seam::Platform &os, const std::wstring &javaHome) {
         const std::wstring tested = javaHome + row.testedPath;
         if (const std::uint32_t error = os.FileExists(tested, &exists)) return {error, tested};
         if (exists) continue; // never replaced or compared
-        if (const std::uint32_t error =
-                os.CopyFile(row.source, javaHome + row.destinationFolder, true))
-            return {error, row.source};
+        const RowFailure failure = CopyWhole(os, row.source, javaHome + row.destinationFolder);
+        if (failure.error != 0) return failure;
     }
     return {};
 }

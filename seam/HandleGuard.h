@@ -1,20 +1,25 @@
-// Closes a registry key or process handle that the seam handed out, on every
-// path out of the scope that opened it.
+// Closes a registry key, process or lock handle that the seam handed out, on
+// every path out of the scope that opened it.
 #pragma once
 
 #include "seam/Platform.h"
 
 namespace seam {
 
-template <typename Handle, auto Close> class HandleGuard {
+template <typename Handle, auto CloseCall> class HandleGuard {
 public:
     // A handle of 0 is none and is not closed.
     HandleGuard(Platform &os, Handle handle) : os_(os), handle_(handle) {}
-    ~HandleGuard() {
-        if (handle_ != 0) (os_.*Close)(handle_);
-    }
+    ~HandleGuard() { Close(); }
     HandleGuard(const HandleGuard &) = delete;
     HandleGuard &operator=(const HandleGuard &) = delete;
+
+    Handle get() const { return handle_; }
+    // Closes the handle before the scope ends.
+    void Close() {
+        if (handle_ != 0) (os_.*CloseCall)(handle_);
+        handle_ = 0;
+    }
 
 private:
     Platform &os_;
@@ -23,5 +28,6 @@ private:
 
 using RegKeyGuard = HandleGuard<RegKey, &Platform::RegCloseKey>;
 using ProcessGuard = HandleGuard<ProcHandle, &Platform::CloseHandle>;
+using LockGuard = HandleGuard<LockHandle, &Platform::CloseHandle>;
 
 } // namespace seam

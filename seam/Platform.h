@@ -18,12 +18,16 @@ namespace seam {
 
 using RegKey = std::uintptr_t;     // an HKEY as a plain number
 using ProcHandle = std::uintptr_t; // a process HANDLE as a plain number; 0 = none
+using LockHandle = std::uintptr_t; // a named lock's HANDLE, closed with CloseHandle; 0 = none
 
 constexpr RegKey kHKeyLocalMachine = 0x80000002u;
 constexpr std::uint32_t kKeyRead = 0x20019u;
 constexpr long kErrorSuccess = 0;
 constexpr long kErrorMoreData = 234;
 constexpr long kErrorNoMoreItems = 259;
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorFileExists = 80;
+constexpr std::uint32_t kErrorAlreadyExists = 183;
 
 enum class Timer { Timer1, Timer2 };
 
@@ -57,6 +61,10 @@ public:
     virtual std::string ToAnsi(const std::wstring &text) = 0;
     // Converts from the system ANSI code page; never fails.
     virtual std::wstring FromAnsi(const std::string &text) = 0;
+    // True when `text` converts to the system ANSI code page and back unchanged,
+    // with no character replaced by a best fit or the default character: what an
+    // ANSI program receives of it is the text itself.
+    virtual bool SurvivesAnsi(const std::wstring &text) = 0;
 
     // File system.
 
@@ -69,6 +77,24 @@ public:
     // number; a failed copy creates no folder.
     virtual std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                                    bool overwrite) = 0;
+    // Answers 0 with `*exists` true for a folder at `path`, 0 with `*exists` false
+    // when there is none (or a file stands there), or the error number of a test
+    // that could not be made.
+    virtual std::uint32_t FolderExists(const std::wstring &path, bool *exists) = 0;
+    // Makes the complete file `temporary` the file `target` in the same folder:
+    // writes it through to the disk, then renames it, never over an existing
+    // file (kErrorAlreadyExists or kErrorFileExists when one is there). Answers 0
+    // or an error number, leaving `temporary` where it was.
+    virtual std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) = 0;
+    // Deletes a file; answers 0 or an error number.
+    virtual std::uint32_t DeleteFile(const std::wstring &path) = 0;
+    // The short (8.3) form of an existing path, each component that has one
+    // replaced by it; answers 0 and sets `*shortPath`, or an error number.
+    virtual std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) = 0;
+    // The path as the file system compares it: its long form, in upper case
+    // whatever the user's language. Never fails; a path it cannot resolve is
+    // folded as it stands.
+    virtual std::wstring FoldedPath(const std::wstring &path) = 0;
     // Turns off the file virtualisation that Windows applies to a 32-bit program
     // without a manifest, for this process: its writes under a protected folder
     // then fail rather than land in the user's VirtualStore, where the runtime
@@ -84,16 +110,24 @@ public:
     // Starts `commandLine` without waiting, with window style `showWindow` and
     // `creationFlags` passed to the system unchanged; answers 0 and sets
     // `*processId`, or an error number leaving `*processId` unchanged. It keeps
-    // no handle to the new process.
+    // no handle to the new process. The new process inherits `inherit` (none
+    // when 0) and no other handle of the launcher's.
     virtual std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
-                                       std::uint32_t creationFlags, std::uint32_t *processId) = 0;
+                                       std::uint32_t creationFlags, LockHandle inherit,
+                                       std::uint32_t *processId) = 0;
+    // Creates the machine-wide lock `name`, or opens it when it exists already.
+    // Answers 0 with a new lock in `*lock`; kErrorAlreadyExists with a handle to
+    // the existing one in `*lock`; or another error number (kErrorAccessDenied
+    // when another user's process holds it) with `*lock` set to 0. The handle
+    // can be handed on to a started process.
+    virtual std::uint32_t CreateNamedLock(const std::wstring &name, LockHandle *lock) = 0;
     // Opens the process `processId`; answers its handle, or 0 on failure.
     virtual ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                    std::uint32_t processId) = 0;
     // Reads the exit code (259 while the process runs); answers false and leaves
     // `*exitCode` unchanged when it fails.
     virtual bool GetExitCodeProcess(ProcHandle process, std::uint32_t *exitCode) = 0;
-    // Closes a process handle; answers false for one that was not open.
+    // Closes a process or lock handle; answers false for one that was not open.
     virtual bool CloseHandle(ProcHandle handle) = 0;
 
     // Directories.

@@ -2,6 +2,7 @@
 
 #include "common/DecimalText.h"
 #include "common/Timers.h"
+#include "win32/SystemLibrary.h"
 
 #include <vector>
 
@@ -70,6 +71,22 @@ std::wstring Win32Platform::FromAnsi(const std::string &text) {
     return result;
 }
 
+bool Win32Platform::SurvivesAnsi(const std::wstring &text) {
+    if (text.empty()) return true;
+    const int length = static_cast<int>(text.size());
+    // UTF-8 writes every character and takes no best-fit flags.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    const int bytes = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr,
+                                          utf8 ? nullptr : &usedDefault);
+    if (bytes <= 0 || usedDefault) return false;
+    std::string ansi(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, flags, text.data(), length, ansi.data(), bytes, nullptr,
+                        utf8 ? nullptr : &usedDefault);
+    return !usedDefault && FromAnsi(ansi) == text;
+}
+
 std::uint32_t Win32Platform::FileExists(const std::wstring &path, bool *exists) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -88,6 +105,81 @@ std::uint32_t Win32Platform::CopyFile(const std::wstring &source, const std::wst
         target += source.substr(source.find_last_of(L"\\/") + 1);
     if (CopyFileW(source.c_str(), target.c_str(), overwrite ? FALSE : TRUE)) return 0;
     return GetLastError();
+}
+
+std::uint32_t Win32Platform::FolderExists(const std::wstring &path, bool *exists) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        *exists = false;
+        return IsMissingFileError(error) ? 0 : error;
+    }
+    *exists = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return 0;
+}
+
+std::uint32_t Win32Platform::CommitFile(const std::wstring &temporary, const std::wstring &target) {
+    // On the disk before it takes the file's name, so that a power loss cannot
+    // leave a named file with part of its content. Writing needs a copy of a
+    // read-only source to be writable for the moment.
+    const DWORD attributes = GetFileAttributesW(temporary.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        if (!FlushFileBuffers(file)) error = GetLastError();
+        ::CloseHandle(file);
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(temporary.c_str(), attributes);
+    if (error) return error;
+    // Without MOVEFILE_REPLACE_EXISTING: a file that came meanwhile stays.
+    return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) ? 0
+                                                                                  : GetLastError();
+}
+
+std::uint32_t Win32Platform::DeleteFile(const std::wstring &path) {
+    // A copy of a read-only source is read-only too.
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path.c_str()) ? 0 : GetLastError();
+}
+
+std::uint32_t Win32Platform::ShortPathName(const std::wstring &path, std::wstring *shortPath) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        // The size includes the terminating null when the buffer is too small.
+        const DWORD length =
+            GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return GetLastError();
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            *shortPath = buffer;
+            return 0;
+        }
+        buffer.assign(length, L'\0');
+    }
+}
+
+std::wstring Win32Platform::FoldedPath(const std::wstring &path) {
+    std::wstring longPath = path;
+    const DWORD needed = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (needed > 0) {
+        std::wstring buffer(needed, L'\0');
+        const DWORD length = GetLongPathNameW(path.c_str(), buffer.data(), needed);
+        if (length > 0 && length < needed) longPath = buffer.substr(0, length);
+    }
+    if (longPath.empty()) return longPath;
+    // The invariant locale folds case as the file system does, whatever the
+    // user's language (a Turkish "i" among them).
+    const int length = static_cast<int>(longPath.size());
+    const int chars =
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, longPath.data(), length, nullptr, 0);
+    if (chars <= 0) return longPath;
+    std::wstring folded(static_cast<std::size_t>(chars), L'\0');
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, longPath.data(), length, folded.data(), chars);
+    return folded;
 }
 
 std::uint32_t Win32Platform::TurnOffFileVirtualization() {
@@ -115,23 +207,87 @@ std::wstring Win32Platform::ErrorDescription(std::uint32_t error) {
     return description;
 }
 
+namespace {
+
+// The attribute list that lets a started process inherit one handle and no
+// other; empty where the system lacks it (before Vista), and then the process
+// inherits every inheritable handle, of which the launcher has only this one.
+class InheritOnly {
+public:
+    explicit InheritOnly(HANDLE handle) : handle_(handle) {
+        if (!handle) return;
+        using InitializeFn = BOOL(WINAPI *)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD, PSIZE_T);
+        using UpdateFn = BOOL(WINAPI *)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD_PTR, PVOID,
+                                        SIZE_T, PVOID, PSIZE_T);
+        const auto initialize = KernelEntry<InitializeFn>("InitializeProcThreadAttributeList");
+        const auto update = KernelEntry<UpdateFn>("UpdateProcThreadAttribute");
+        delete_ = KernelEntry<DeleteFn>("DeleteProcThreadAttributeList");
+        if (!initialize || !update || !delete_) return;
+        SIZE_T size = 0;
+        initialize(nullptr, 1, 0, &size);
+        storage_.resize(size);
+        auto *list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+        if (!initialize(list, 1, 0, &size)) return;
+        if (!update(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_, sizeof handle_, nullptr,
+                    nullptr)) {
+            delete_(list);
+            return;
+        }
+        list_ = list;
+    }
+    ~InheritOnly() {
+        if (list_) delete_(list_);
+    }
+    InheritOnly(const InheritOnly &) = delete;
+    InheritOnly &operator=(const InheritOnly &) = delete;
+
+    LPPROC_THREAD_ATTRIBUTE_LIST list() const { return list_; }
+
+private:
+    using DeleteFn = void(WINAPI *)(LPPROC_THREAD_ATTRIBUTE_LIST);
+    HANDLE handle_; // the list points at it
+    std::vector<unsigned char> storage_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+    DeleteFn delete_ = nullptr;
+};
+
+} // namespace
+
 std::uint32_t Win32Platform::StartProcess(const std::wstring &commandLine, int showWindow,
-                                          std::uint32_t creationFlags, std::uint32_t *processId) {
+                                          std::uint32_t creationFlags, seam::LockHandle inherit,
+                                          std::uint32_t *processId) {
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(showWindow);
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup.StartupInfo;
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = static_cast<WORD>(showWindow);
+    const InheritOnly only(ToHandle(inherit));
+    if (inherit != 0 && only.list()) {
+        startup.StartupInfo.cb = sizeof startup;
+        startup.lpAttributeList = only.list();
+        creationFlags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
-                        nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inherit != 0 ? TRUE : FALSE,
+                        creationFlags, nullptr, nullptr, &startup.StartupInfo, &process))
         return GetLastError();
     // The launcher keeps only the identifier.
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     *processId = process.dwProcessId;
     return 0;
+}
+
+std::uint32_t Win32Platform::CreateNamedLock(const std::wstring &name, seam::LockHandle *lock) {
+    // Inheritable, so that the server can hold it; owned by no thread, since
+    // only whether it exists counts.
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE mutex = CreateMutexW(&inheritable, FALSE, name.c_str());
+    const DWORD error = GetLastError();
+    *lock = reinterpret_cast<seam::LockHandle>(mutex);
+    if (!mutex) return error;
+    return error == ERROR_ALREADY_EXISTS ? ERROR_ALREADY_EXISTS : 0;
 }
 
 seam::ProcHandle Win32Platform::OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,

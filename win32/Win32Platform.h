@@ -20,15 +20,23 @@ public:
 
     std::string ToAnsi(const std::wstring &text) override;
     std::wstring FromAnsi(const std::string &text) override;
+    bool SurvivesAnsi(const std::wstring &text) override;
 
     std::uint32_t FileExists(const std::wstring &path, bool *exists) override;
     std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                            bool overwrite) override;
+    std::uint32_t FolderExists(const std::wstring &path, bool *exists) override;
+    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) override;
+    std::uint32_t DeleteFile(const std::wstring &path) override;
+    std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) override;
+    std::wstring FoldedPath(const std::wstring &path) override;
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
 
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
-                               std::uint32_t creationFlags, std::uint32_t *processId) override;
+                               std::uint32_t creationFlags, seam::LockHandle inherit,
+                               std::uint32_t *processId) override;
+    std::uint32_t CreateNamedLock(const std::wstring &name, seam::LockHandle *lock) override;
     seam::ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                  std::uint32_t processId) override;
     bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;

@@ -1,10 +1,11 @@
 // windows.h for the launcher's Win32 files. The seam keeps the plain API names
-// (CopyFile, MessageBox, SetCurrentDirectory); windows.h would map them to its
-// wide variants in every file that sees both.
+// (CopyFile, DeleteFile, MessageBox, SetCurrentDirectory); windows.h would map
+// them to its wide variants in every file that sees both.
 #pragma once
 
 #include <windows.h>
 
 #undef CopyFile
+#undef DeleteFile
 #undef MessageBox
 #undef SetCurrentDirectory

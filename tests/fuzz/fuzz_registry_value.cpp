@@ -127,13 +127,21 @@ public:
             wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
         return wide;
     }
+    bool SurvivesAnsi(const std::wstring &) override { Never(); }
     std::uint32_t FileExists(const std::wstring &, bool *) override { Never(); }
     std::uint32_t CopyFile(const std::wstring &, const std::wstring &, bool) override { Never(); }
+    std::uint32_t FolderExists(const std::wstring &, bool *) override { Never(); }
+    std::uint32_t CommitFile(const std::wstring &, const std::wstring &) override { Never(); }
+    std::uint32_t DeleteFile(const std::wstring &) override { Never(); }
+    std::uint32_t ShortPathName(const std::wstring &, std::wstring *) override { Never(); }
+    std::wstring FoldedPath(const std::wstring &) override { Never(); }
     std::uint32_t TurnOffFileVirtualization() override { Never(); }
     std::wstring ErrorDescription(std::uint32_t) override { Never(); }
-    std::uint32_t StartProcess(const std::wstring &, int, std::uint32_t, std::uint32_t *) override {
+    std::uint32_t StartProcess(const std::wstring &, int, std::uint32_t, seam::LockHandle,
+                               std::uint32_t *) override {
         Never();
     }
+    std::uint32_t CreateNamedLock(const std::wstring &, seam::LockHandle *) override { Never(); }
     seam::ProcHandle OpenProcess(std::uint32_t, bool, std::uint32_t) override { Never(); }
     bool GetExitCodeProcess(seam::ProcHandle, std::uint32_t *) override { Never(); }
     bool CloseHandle(seam::ProcHandle) override { Never(); }

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr long kFileNotFound = 2;
+constexpr std::uint32_t kNotEnoughMemory = 8;
+constexpr std::uint32_t kInvalidParameter = 87;
 constexpr long kAccessDenied = 5;
 constexpr std::uint32_t kPathNotFound = 3;
 constexpr std::uint32_t kFileExists = 80;
@@ -20,7 +22,11 @@ std::string Narrow(const std::wstring &text) { return std::string(text.begin(), 
 
 } // namespace
 
-FakePlatform::FakePlatform() { keys_[""] = Key{}; }
+// The launcher lies beside the server's folder, as it is installed.
+FakePlatform::FakePlatform() {
+    keys_[""] = Key{};
+    AddFolder(appDirectory + L"\\SMSServer");
+}
 
 std::string FakePlatform::Upper(std::string text) {
     for (char &c : text)
@@ -103,6 +109,23 @@ bool FakePlatform::HasFile(const std::wstring &path) const {
 std::string FakePlatform::FileContent(const std::wstring &path) const {
     const auto found = files_.find(Normal(path));
     return found == files_.end() ? std::string() : found->second;
+}
+
+std::vector<std::wstring> FakePlatform::FilesBelow(const std::wstring &folder) const {
+    const std::wstring prefix = Normal(folder) + L"\\";
+    std::vector<std::wstring> found;
+    for (const auto &file : files_)
+        if (file.first.rfind(prefix, 0) == 0) found.push_back(file.first);
+    return found;
+}
+
+bool FakePlatform::LockHeld(const std::wstring &name) const {
+    if (locksHeldElsewhere.count(name)) return true;
+    for (const auto &lock : openLocks)
+        if (lock.second == name) return true;
+    for (const auto &process : processLocks_)
+        if (process.second == name && processes.at(process.first).running) return true;
+    return false;
 }
 
 long FakePlatform::RegOpenKeyExA(seam::RegKey root, const std::string &subKey,
@@ -200,6 +223,12 @@ std::wstring FakePlatform::FromAnsi(const std::string &text) {
     return result;
 }
 
+// Characters below 256 stand for those of the system's code page.
+bool FakePlatform::SurvivesAnsi(const std::wstring &text) {
+    if (Record("SurvivesAnsi")) return false;
+    return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 256; });
+}
+
 std::uint32_t FakePlatform::FileExists(const std::wstring &path, bool *exists) {
     if (Record("FileExists")) return 21; // ERROR_NOT_READY
     *exists = HasFile(path);
@@ -208,18 +237,59 @@ std::uint32_t FakePlatform::FileExists(const std::wstring &path, bool *exists) {
 
 std::uint32_t FakePlatform::CopyFile(const std::wstring &source, const std::wstring &destination,
                                      bool overwrite) {
-    if (Record("CopyFile")) return kAccessDenied;
+    const auto injected = Record("CopyFile");
     std::wstring target = destination;
-    if (!target.empty() && target.back() == L'\\') {
-        if (!folders_.count(Normal(target))) return kPathNotFound;
+    if (!target.empty() && target.back() == L'\\')
         target += source.substr(source.find_last_of(L'\\') + 1);
+    const std::wstring folder = Normal(target).substr(0, Normal(target).find_last_of(L'\\'));
+    if (!folders_.count(folder)) return kPathNotFound;
+    if (injected) {
+        // Cut off midway, as by a full disk: part of the file is written.
+        if (HasFile(source)) files_[Normal(target)] = FileContent(source).substr(0, 3);
+        return kAccessDenied;
     }
     if (!HasFile(source)) return kFileNotFound;
     if (HasFile(target) && !overwrite) return kFileExists;
     files_[Normal(target)] = FileContent(source);
     copies.push_back({source, target, overwrite});
-    events.push_back("CopyFile " + Narrow(target));
+    if (afterCopy) afterCopy(copies.back());
     return 0;
+}
+
+std::uint32_t FakePlatform::FolderExists(const std::wstring &path, bool *exists) {
+    if (Record("FolderExists")) return 21; // ERROR_NOT_READY
+    *exists = folders_.count(Normal(path)) > 0;
+    return 0;
+}
+
+std::uint32_t FakePlatform::CommitFile(const std::wstring &temporary, const std::wstring &target) {
+    if (Record("CommitFile")) return kAccessDenied;
+    if (!HasFile(temporary)) return kFileNotFound;
+    if (HasFile(target)) return seam::kErrorAlreadyExists;
+    files_[Normal(target)] = FileContent(temporary);
+    files_.erase(Normal(temporary));
+    commits.push_back(target);
+    events.push_back("CommitFile " + Narrow(target));
+    return 0;
+}
+
+std::uint32_t FakePlatform::DeleteFile(const std::wstring &path) {
+    if (Record("DeleteFile")) return kAccessDenied;
+    return files_.erase(Normal(path)) ? 0 : kFileNotFound;
+}
+
+std::uint32_t FakePlatform::ShortPathName(const std::wstring &path, std::wstring *shortPath) {
+    if (Record("ShortPathName")) return kAccessDenied;
+    const auto found = shortNames.find(path);
+    *shortPath = found == shortNames.end() ? path : found->second;
+    return 0;
+}
+
+std::wstring FakePlatform::FoldedPath(const std::wstring &path) {
+    Record("FoldedPath");
+    for (const auto &names : shortNames)
+        if (Normal(names.second) == Normal(path)) return Normal(names.first);
+    return Normal(path);
 }
 
 std::uint32_t FakePlatform::TurnOffFileVirtualization() {
@@ -234,14 +304,30 @@ std::wstring FakePlatform::ErrorDescription(std::uint32_t error) {
 }
 
 std::uint32_t FakePlatform::StartProcess(const std::wstring &commandLine, int showWindow,
-                                         std::uint32_t creationFlags, std::uint32_t *processId) {
+                                         std::uint32_t creationFlags, seam::LockHandle inherit,
+                                         std::uint32_t *processId) {
     if (Record("StartProcess")) return kFileNotFound;
+    if (inherit != 0 && !openLocks.count(inherit)) return kInvalidParameter;
     if (startError) return startError;
-    started.push_back({commandLine, showWindow, creationFlags, currentDirectory});
+    const std::wstring lock = inherit != 0 ? openLocks[inherit] : L"";
+    started.push_back({commandLine, showWindow, creationFlags, currentDirectory, lock});
     events.push_back("StartProcess");
     *processId = nextPid;
     processes[nextPid] = FakeProcess{};
+    processLocks_[nextPid] = lock;
     return 0;
+}
+
+std::uint32_t FakePlatform::CreateNamedLock(const std::wstring &name, seam::LockHandle *lock) {
+    *lock = 0;
+    if (Record("CreateNamedLock")) return kNotEnoughMemory;
+    lockNames.push_back(name);
+    if (locksOfOtherUsers.count(name)) return seam::kErrorAccessDenied;
+    const bool held = LockHeld(name);
+    *lock = nextHandle_;
+    nextHandle_ += 4;
+    openLocks[*lock] = name;
+    return held ? seam::kErrorAlreadyExists : 0;
 }
 
 seam::ProcHandle FakePlatform::OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
@@ -270,7 +356,7 @@ bool FakePlatform::GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *e
 bool FakePlatform::CloseHandle(seam::ProcHandle handle) {
     Record("CloseHandle");
     processHandles_.erase(handle);
-    return openProcesses.erase(handle) > 0;
+    return openProcesses.erase(handle) + openLocks.erase(handle) > 0;
 }
 
 std::wstring FakePlatform::AppDirectory() {

@@ -66,6 +66,7 @@ struct StartedProcess {
     int showWindow;
     std::uint32_t creationFlags;
     std::wstring currentDirectory;
+    std::wstring inheritedLock; // empty when it inherited none
 };
 
 class FakePlatform final : public seam::Platform {
@@ -84,6 +85,17 @@ public:
     void AddFile(const std::wstring &path, const std::string &content);
     bool HasFile(const std::wstring &path) const;
     std::string FileContent(const std::wstring &path) const;
+    // Every file below `folder`, by normalised path.
+    std::vector<std::wstring> FilesBelow(const std::wstring &folder) const;
+    // Short (8.3) forms by long path; a path without one is its own short form.
+    std::map<std::wstring, std::wstring> shortNames;
+
+    // Named locks: held while the launcher has a handle open, a running process
+    // inherited it, or another program holds it.
+    bool LockHeld(const std::wstring &name) const;
+    std::set<std::wstring> locksHeldElsewhere;
+    std::set<std::wstring> locksOfOtherUsers; // cannot be opened: access denied
+    std::vector<std::wstring> lockNames;      // every name CreateNamedLock was given
 
     // Fake clock and timers.
     std::uint64_t now = 0;
@@ -104,13 +116,21 @@ public:
     long RegCloseKey(seam::RegKey key) override;
     std::string ToAnsi(const std::wstring &text) override;
     std::wstring FromAnsi(const std::string &text) override;
+    bool SurvivesAnsi(const std::wstring &text) override;
     std::uint32_t FileExists(const std::wstring &path, bool *exists) override;
     std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                            bool overwrite) override;
+    std::uint32_t FolderExists(const std::wstring &path, bool *exists) override;
+    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) override;
+    std::uint32_t DeleteFile(const std::wstring &path) override;
+    std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) override;
+    std::wstring FoldedPath(const std::wstring &path) override;
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
-                               std::uint32_t creationFlags, std::uint32_t *processId) override;
+                               std::uint32_t creationFlags, seam::LockHandle inherit,
+                               std::uint32_t *processId) override;
+    std::uint32_t CreateNamedLock(const std::wstring &name, seam::LockHandle *lock) override;
     seam::ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                  std::uint32_t processId) override;
     bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;
@@ -124,16 +144,20 @@ public:
     [[noreturn]] void EndProgram(int exitCode) override;
 
     // What happened.
-    std::vector<std::string> calls;  // every seam call's name, in order
-    std::vector<std::string> events; // what a user or the system would see, in order
+    std::vector<std::string> calls; // every seam call's name, in order
+    // What a user or the system would see, in order; a copy shows when its file
+    // takes its name.
+    std::vector<std::string> events;
     std::vector<std::pair<std::wstring, std::wstring>> boxes; // text, caption
     std::vector<StartedProcess> started;
     std::vector<FakeCopy> copies;
+    std::vector<std::wstring> commits; // files that took their name, in order
     // The name buffer of every RegEnumKeyA call as it arrived.
     std::vector<std::string> enumBuffers;
     std::optional<int> endedWith;
     std::set<seam::RegKey> openKeys;
     std::set<seam::ProcHandle> openProcesses;
+    std::map<seam::LockHandle, std::wstring> openLocks; // the launcher's, by handle
     int rootCloses = 0;
     int queries = 0;
     int enumerations = 0;
@@ -150,6 +174,8 @@ public:
     std::optional<Fault> fault;
     std::optional<NamedFault> namedFault;
     std::function<void()> whileBoxOpen; // runs while a message box is shown
+    // Runs after each copy, before its file takes its name: what others do meanwhile.
+    std::function<void(const FakeCopy &)> afterCopy;
 
 private:
     struct Key {
@@ -162,6 +188,7 @@ private:
     std::map<std::string, Key> keys_; // by upper-case full path
     std::map<seam::RegKey, std::string> handles_;
     std::map<seam::ProcHandle, std::uint32_t> processHandles_;
+    std::map<std::uint32_t, std::wstring> processLocks_; // lock inherited, by process id
     std::set<std::wstring> folders_;
     std::map<std::wstring, std::string> files_; // by normalised path
     seam::RegKey nextKey_ = 0x1000;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -56,7 +57,7 @@ Outcome Ends(const std::wstring &box) { return {{box}, 1, false, false, 2000}; }
 // reporting, the window and the end.
 const std::set<std::string> kCallsNotSwept = {"RegCloseKey", "ErrorDescription", "CloseHandle",
                                               "MessageBox",  "HideSplash",       "SetTimerEnabled",
-                                              "EndProgram",  "AppDirectory"};
+                                              "EndProgram",  "AppDirectory",     "FoldedPath"};
 
 std::vector<FaultKind> KindsFor(const std::string &call) {
     if (call == "RegQueryValueExA")
@@ -103,6 +104,14 @@ Outcome Expected(const std::string &call, int occurrence, FaultKind kind, bool l
     }
     if (call == "FileExists")
         return {{L"Description of error 21", kCopyFailed}, 0, true, true, 62000};
+    if (call == "CommitFile")
+        return {{L"Description of error 5", kCopyFailed}, 0, true, true, 62000};
+    // Nothing to remove, or what cannot be looked at is left to the server; a
+    // folder name that does not survive the code page as it stands is tried in its
+    // short form, here the same; no lock: the server starts all the same.
+    if (call == "DeleteFile" || call == "FolderExists" || call == "SurvivesAnsi" ||
+        call == "CreateNamedLock")
+        return Normal();
     if (call == "CopyFile") {
         const std::wstring description =
             kind == FaultKind::LengthError ? lengthError : L"Description of error 5";
@@ -126,6 +135,7 @@ void Check(const FakePlatform &os, const Outcome &expected, bool longHome,
     SCOPED_TRACE(what);
     EXPECT_TRUE(os.openKeys.empty()) << "registry key left open";
     EXPECT_TRUE(os.openProcesses.empty()) << "process handle left open";
+    EXPECT_TRUE(os.openLocks.empty()) << "lock handle left open";
     EXPECT_EQ(os.rootCloses, 0);
     std::vector<std::wstring> texts;
     for (const auto &box : os.boxes) {
@@ -135,7 +145,12 @@ void Check(const FakePlatform &os, const Outcome &expected, bool longHome,
     EXPECT_EQ(texts, expected.boxes);
     ASSERT_TRUE(os.endedWith.has_value()) << "the launcher never ended";
     EXPECT_EQ(*os.endedWith, expected.exitCode);
-    EXPECT_EQ(os.calls.back(), "EndProgram") << "something was done after the end";
+    // The fake's end throws, which closes the guards on the way out; the real
+    // one never returns, and the system closes what the process held.
+    const auto end = std::find(os.calls.begin(), os.calls.end(), "EndProgram");
+    EXPECT_TRUE(std::all_of(end + 1, os.calls.end(), [](const std::string &call) {
+        return call == "CloseHandle";
+    })) << "something was done after the end";
     EXPECT_EQ(os.now, expected.endTime);
     EXPECT_EQ(os.started.size(), expected.started ? 1u : 0u);
     if (!os.started.empty()) {
@@ -187,11 +202,12 @@ TEST(FaultSweep, SweepsTheDirectoryStepsAndEveryOtherCallThatCanFail) {
     std::set<std::string> swept;
     for (const std::string &call : clean.calls)
         if (!KindsFor(call).empty()) swept.insert(call);
-    EXPECT_EQ(swept,
-              (std::set<std::string>{"RegOpenKeyExA", "RegEnumKeyA", "RegQueryValueExA", "ToAnsi",
-                                     "FromAnsi", "TurnOffFileVirtualization", "FileExists",
-                                     "CopyFile", "CurrentDirectory", "SetCurrentDirectory",
-                                     "StartProcess", "OpenProcess", "GetExitCodeProcess"}));
+    EXPECT_EQ(swept, (std::set<std::string>{"RegOpenKeyExA", "RegEnumKeyA", "RegQueryValueExA",
+                                            "ToAnsi", "FromAnsi", "TurnOffFileVirtualization",
+                                            "FileExists", "DeleteFile", "CopyFile", "CommitFile",
+                                            "CurrentDirectory", "SetCurrentDirectory",
+                                            "StartProcess", "OpenProcess", "GetExitCodeProcess",
+                                            "FolderExists", "SurvivesAnsi", "CreateNamedLock"}));
 }
 
 } // namespace

@@ -87,8 +87,8 @@ TEST_F(FindJavaRuntimeTest, WholeChosenNameIsUsedAndHomeKeptExactly) {
     EXPECT_EQ(Run(), std::nullopt);
     EXPECT_EQ(gJavaHome, L"C:\\Program Files\\Java\\jre1.5.0_22\\");
     EXPECT_TRUE(os.HasFile(L"C:\\Program Files\\Java\\jre1.5.0_22\\lib\\ext\\jdc.jar"));
-    ASSERT_FALSE(os.copies.empty());
-    EXPECT_EQ(os.copies[0].target, L"C:\\Program Files\\Java\\jre1.5.0_22\\\\lib\\ext\\Comm.jar");
+    ASSERT_FALSE(os.commits.empty());
+    EXPECT_EQ(os.commits[0], L"C:\\Program Files\\Java\\jre1.5.0_22\\\\lib\\ext\\Comm.jar");
 }
 
 TEST_F(FindJavaRuntimeTest, ShortNameIsReadWhole) {

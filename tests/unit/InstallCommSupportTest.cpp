@@ -17,12 +17,8 @@ protected:
         AddSupportSources(os);
     }
 
-    std::vector<std::wstring> Targets() const {
-        std::vector<std::wstring> targets;
-        for (const auto &copy : os.copies)
-            targets.push_back(copy.target);
-        return targets;
-    }
+    // The files that were installed, in order.
+    std::vector<std::wstring> Targets() const { return os.commits; }
 
     FakePlatform os;
 };
@@ -96,6 +92,48 @@ TEST_F(InstallCommSupportTest, ErrorTextNamesTheFileTheFailingCallWasGiven) {
               L"The device for C:\\Java\\jre6\\lib\\ext\\Comm.jar is not ready.");
 }
 
+// A copy cut off midway leaves neither the file nor its temporary: the next
+// run copies it again instead of keeping a truncated file for good.
+TEST_F(InstallCommSupportTest, CopyThatFailsMidwayLeavesNothingBehind) {
+    os.namedFault = NamedFault{"CopyFile", 2};
+    mod_main::InstallCommSupport(os, kHome);
+    ASSERT_EQ(os.boxes.size(), 2u);
+    EXPECT_EQ(os.boxes[0].first, L"Description of error 5");
+    EXPECT_EQ(os.boxes[1].first, L"Error While Copying JAR File");
+    EXPECT_EQ(os.FilesBelow(kHome),
+              (std::vector<std::wstring>{L"C:\\JAVA\\JRE6\\LIB\\EXT\\COMM.JAR",
+                                         L"C:\\JAVA\\JRE6\\LIB\\JAVAX.COMM.PROPERTIES"}));
+}
+
+TEST_F(InstallCommSupportTest, FileThatTookItsNameMeanwhileIsKept) {
+    os.afterCopy = [this](const FakeCopy &copy) {
+        if (copy.source.find(L"Win32com.dll") != std::wstring::npos)
+            os.AddFile(kHome + L"\\bin\\Win32com.dll", "copied by another launcher");
+    };
+    mod_main::InstallCommSupport(os, kHome);
+    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_EQ(os.FileContent(kHome + L"\\bin\\Win32com.dll"), "copied by another launcher");
+    EXPECT_FALSE(os.HasFile(kHome + L"\\bin\\Win32com.dll.partial"));
+    EXPECT_TRUE(os.HasFile(kHome + L"\\lib\\ext\\jdc.jar")) << "the rows after it go on";
+}
+
+TEST_F(InstallCommSupportTest, TemporaryOfAnInterruptedRunIsNeverTakenForTheFile) {
+    os.AddFile(kHome + L"\\lib\\ext\\Comm.jar.partial", "tru");
+    mod_main::InstallCommSupport(os, kHome);
+    EXPECT_EQ(os.FileContent(kHome + L"\\lib\\ext\\Comm.jar"), "new Comm.jar");
+    EXPECT_FALSE(os.HasFile(kHome + L"\\lib\\ext\\Comm.jar.partial"));
+    EXPECT_TRUE(os.boxes.empty());
+}
+
+TEST_F(InstallCommSupportTest, FileThatCannotTakeItsNameIsReportedAndItsTemporaryRemoved) {
+    os.namedFault = NamedFault{"CommitFile", 0};
+    os.errorTexts[5] = L"Access to %1 is denied.";
+    mod_main::InstallCommSupport(os, kHome);
+    ASSERT_EQ(os.boxes.size(), 2u);
+    EXPECT_EQ(os.boxes[0].first, L"Access to C:\\Java\\jre6\\lib\\ext\\Comm.jar is denied.");
+    EXPECT_TRUE(os.FilesBelow(kHome).empty());
+}
+
 TEST_F(InstallCommSupportTest, MissingFolderIsNotCreated) {
     FakePlatform noExt;
     noExt.AddFolder(kHome + L"\\bin");
@@ -108,8 +146,8 @@ TEST_F(InstallCommSupportTest, MissingFolderIsNotCreated) {
 
 TEST_F(InstallCommSupportTest, TrailingBackslashGivesDoubledSeparatorPassedOnUnchanged) {
     mod_main::InstallCommSupport(os, kHome + L"\\");
-    ASSERT_FALSE(os.copies.empty());
-    EXPECT_EQ(os.copies.front().target, kHome + L"\\\\lib\\ext\\Comm.jar");
+    ASSERT_FALSE(os.commits.empty());
+    EXPECT_EQ(os.commits.front(), kHome + L"\\\\lib\\ext\\Comm.jar");
     EXPECT_EQ(os.boxes.size(), 0u);
 }
 

@@ -28,10 +28,10 @@ protected:
 TEST_F(LaunchSequenceTest, StepsRunInOrderAndStartTheServerHiddenFromTheAppDirectory) {
     splash.RunUntil(2000);
     EXPECT_EQ(os.events, (std::vector<std::string>{
-                             "HideSplash", "CopyFile C:\\Java\\jre6\\lib\\ext\\Comm.jar",
-                             "CopyFile C:\\Java\\jre6\\lib\\javax.comm.properties",
-                             "CopyFile C:\\Java\\jre6\\bin\\Win32com.dll",
-                             "CopyFile C:\\Java\\jre6\\lib\\ext\\jdc.jar",
+                             "HideSplash", "CommitFile C:\\Java\\jre6\\lib\\ext\\Comm.jar",
+                             "CommitFile C:\\Java\\jre6\\lib\\javax.comm.properties",
+                             "CommitFile C:\\Java\\jre6\\bin\\Win32com.dll",
+                             "CommitFile C:\\Java\\jre6\\lib\\ext\\jdc.jar",
                              "SetCurrentDirectory C:\\Apps\\Server", "StartProcess",
                              "SetCurrentDirectory C:\\Users\\me", "Timer1 off", "Timer2 on"}));
     ASSERT_EQ(os.started.size(), 1u);
