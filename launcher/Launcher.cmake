@@ -20,6 +20,7 @@ add_executable(DovernProfessionalSMSServer WIN32
   launcher/SplashWindow.cpp
   launcher/SplashImage.cpp
   win32/Win32Platform.cpp
+  win32/TerminateHandler.cpp
   launcher/resources/launcher.rc
 )
 target_link_libraries(DovernProfessionalSMSServer PRIVATE launcher_core splash_picture

@@ -1,12 +1,12 @@
 #!/usr/bin/python3
-"""Checks the built launcher executable: PE kind, GUI subsystem, system-only
-imports, and a resource section holding exactly the icon and the version block.
+"""Checks the built launcher executable: PE kind, GUI subsystem, its size,
+imports of KnownDLLs only, and a resource section holding exactly the icon and the version block.
 
 Usage: check_resources.py PATH_TO_EXE [--expect-machine i386|amd64]
 """
 
 import argparse
-import re
+import os
 import struct
 import sys
 
@@ -24,11 +24,14 @@ MACHINES = {
     "amd64": (0x8664, 0x20B, "PE32+"),
 }
 
-ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll",
-                "oleaut32.dll", "msvcrt.dll", "shell32.dll", "comctl32.dll"}
-ALLOWED_DLL_PATTERN = re.compile(r"^api-ms-win-crt-[a-z0-9-]+\.dll$")
+# Windows maps its KnownDLLs from the system folder whatever lies beside the
+# program; any other DLL imported by name would be looked for in the launcher's
+# own folder first, before the launcher can restrict the search.
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
 
 ICON_IMAGE_SIZE = 2216
+# The launcher is one small file with its runtime linked in.
+MAX_SIZE = 300 * 1024
 
 EXPECTED_STRINGS = [
     ("CompanyName", "dovern"),
@@ -57,6 +60,12 @@ def check_headers(pe, machine):
     ok("subsystem Windows GUI (2)")
 
 
+def check_size(path):
+    size = os.path.getsize(path)
+    require(size <= MAX_SIZE, "the executable is %d bytes, more than %d" % (size, MAX_SIZE))
+    ok("%d bytes, at most %d" % (size, MAX_SIZE))
+
+
 def check_imports(pe):
     names = []
     for attr in ("DIRECTORY_ENTRY_IMPORT", "DIRECTORY_ENTRY_DELAY_IMPORT"):
@@ -64,10 +73,10 @@ def check_imports(pe):
             names.append(entry.dll.decode("ascii", "replace"))
     require(names, "the executable imports nothing (expected at least KERNEL32.dll)")
     print("imports: " + ", ".join(names))
-    bad = [n for n in names
-           if n.lower() not in ALLOWED_DLLS and not ALLOWED_DLL_PATTERN.match(n.lower())]
-    require(not bad, "imports DLLs that are not Windows system DLLs: " + ", ".join(bad))
-    ok("imports only Windows system DLLs")
+    bad = [n for n in names if n.lower() not in KNOWN_DLLS]
+    require(not bad, "imports DLLs that are not among the system's KnownDLLs (%s): %s"
+            % (", ".join(sorted(KNOWN_DLLS)), ", ".join(bad)))
+    ok("imports only KnownDLLs of the system")
 
 
 # ---------------------------------------------------------------- resources
@@ -240,6 +249,7 @@ def main(argv):
     try:
         pe = pefile.PE(args.exe, fast_load=False)
         check_headers(pe, args.expect_machine)
+        check_size(args.exe)
         check_imports(pe)
         found = read_resources(pe)
         check_resource_list(found)
