@@ -4,7 +4,9 @@
 // The record also tells when it started and when it ended, in milliseconds
 // since 1970 as the host's clock counts them.
 // Like java.exe it is a console program, so it also records whether it got a
-// console window.
+// console window. And like java.exe of Java 5 to 8 it is read as an ANSI
+// program would read it: the command line and working directory through the
+// ANSI API, and whether each class-path entry can be found through it.
 #include "helper_text.h"
 
 #include <windows.h>
@@ -30,6 +32,48 @@ std::wstring fromUtf8(const std::string &s) {
     std::wstring w(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
     return w;
+}
+
+std::wstring fromAnsi(const std::string &s) {
+    if (s.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    return w;
+}
+
+// The class path that an ANSI program receives, and the entries it cannot find.
+std::string ansiRecord() {
+    const std::wstring line = fromAnsi(GetCommandLineA());
+    char cwd[MAX_PATH * 4];
+    DWORD cwdLen = GetCurrentDirectoryA(sizeof cwd, cwd);
+    std::string rec = "acp=" + std::to_string(GetACP()) + "\n";
+    rec += "cmdline_ansi=" + toUtf8(line) + "\n";
+    rec += "cwd_ansi=" + toUtf8(fromAnsi(std::string(cwd, cwdLen))) + "\n";
+    int argc = 0;
+    LPWSTR *argv = CommandLineToArgvW(line.c_str(), &argc);
+    int found = 0;
+    std::string missing;
+    std::wstring classPath = argv && argc > 2 ? argv[2] : L"";
+    LocalFree(argv);
+    for (std::size_t start = 0; start <= classPath.size();) {
+        std::size_t end = classPath.find(L';', start);
+        if (end == std::wstring::npos) end = classPath.size();
+        const std::wstring entry = classPath.substr(start, end - start);
+        start = end + 1;
+        // The entry came from the ANSI code page, so it goes back unchanged.
+        std::string bytes(entry.size() * 2 + 1, '\0');
+        int n = WideCharToMultiByte(CP_ACP, 0, entry.c_str(), static_cast<int>(entry.size()),
+                                    &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr);
+        bytes.resize(static_cast<std::size_t>(n));
+        if (!entry.empty() && GetFileAttributesA(bytes.c_str()) != INVALID_FILE_ATTRIBUTES)
+            ++found;
+        else
+            missing += (missing.empty() ? "" : ";") + toUtf8(entry);
+    }
+    rec += "classpath_ansi_found=" + std::to_string(found) + "\n";
+    rec += "classpath_ansi_missing=" + missing + "\n";
+    return rec;
 }
 
 bool readFile(const std::wstring &path, std::string &out) {
@@ -126,6 +170,7 @@ int wmain() {
     for (int i = 0; argv && i < argc; ++i)
         rec += "argv" + std::to_string(i) + "=" + toUtf8(argv[i]) + "\n";
     LocalFree(argv);
+    rec += ansiRecord();
     rec += "end\n";
     if (!appendRecord(cfg.record, rec)) return 90;
 
