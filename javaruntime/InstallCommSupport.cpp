@@ -58,7 +58,7 @@ RowFailure InstallRows(seam::Platform &os, const std::wstring &javaHome) {
         const std::wstring tested = javaHome + row.testedPath;
         if (const std::uint32_t error = os.FileExists(tested, &exists)) return {error, tested};
         if (exists) continue; // never replaced or compared
-        const RowFailure failure = CopyWhole(os, row.source, javaHome + row.destinationFolder);
+        RowFailure failure = CopyWhole(os, row.source, javaHome + row.destinationFolder);
         if (failure.error != 0) return failure;
     }
     return {};

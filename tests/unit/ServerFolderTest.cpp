@@ -98,7 +98,7 @@ TEST_F(ServerFolderTest, NameTheCodePageCannotWriteTravelsInItsShortForm) {
     ASSERT_EQ(os.started.size(), 1u);
     const std::wstring &line = os.started[0].commandLine;
     EXPECT_EQ(line, BuildServerCommandLine(shortForm, L"C:\\Java\\jre6"));
-    EXPECT_EQ(line.find(L"\x0421"), std::wstring::npos) << "no entry in the long form";
+    EXPECT_EQ(line.find(L'\x0421'), std::wstring::npos) << "no entry in the long form";
     EXPECT_EQ(os.started[0].currentDirectory, shortForm);
     EXPECT_EQ(os.currentDirectory, L"C:\\Users\\me") << "the saved directory comes back";
     EXPECT_TRUE(os.boxes.empty());
