@@ -22,6 +22,23 @@ bool IsMissingFileError(DWORD error) {
            error == ERROR_BAD_PATHNAME || error == ERROR_INVALID_DRIVE;
 }
 
+// Reads a text through a call that answers its length, or the size it needs
+// (the terminating null included) when the buffer is too small, or 0 on
+// failure; answers 0 and sets `*text`, or the error number.
+template <typename Call> std::uint32_t ReadGrowing(std::wstring *text, Call call) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return GetLastError();
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            *text = buffer;
+            return 0;
+        }
+        buffer.assign(length, L'\0');
+    }
+}
+
 } // namespace
 
 long Win32Platform::RegOpenKeyExA(seam::RegKey root, const std::string &subKey,
@@ -147,19 +164,9 @@ std::uint32_t Win32Platform::DeleteFile(const std::wstring &path) {
 }
 
 std::uint32_t Win32Platform::ShortPathName(const std::wstring &path, std::wstring *shortPath) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        // The size includes the terminating null when the buffer is too small.
-        const DWORD length =
-            GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return GetLastError();
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            *shortPath = buffer;
-            return 0;
-        }
-        buffer.assign(length, L'\0');
-    }
+    return ReadGrowing(shortPath, [&](wchar_t *buffer, DWORD size) {
+        return GetShortPathNameW(path.c_str(), buffer, size);
+    });
 }
 
 std::wstring Win32Platform::FoldedPath(const std::wstring &path) {
@@ -325,18 +332,8 @@ std::wstring Win32Platform::AppDirectory() {
 }
 
 std::uint32_t Win32Platform::CurrentDirectory(std::wstring *path) {
-    std::wstring buffer;
-    for (;;) {
-        // The size includes the terminating null when the buffer is too small.
-        const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (length == 0) return GetLastError();
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            *path = buffer;
-            return 0;
-        }
-        buffer.assign(length, L'\0');
-    }
+    return ReadGrowing(
+        path, [](wchar_t *buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
 }
 
 std::uint32_t Win32Platform::SetCurrentDirectory(const std::wstring &path) {

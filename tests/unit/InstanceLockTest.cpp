@@ -1,10 +1,7 @@
 // One server per installation: the lock taken before anything is prepared,
 // handed to the server and held by nothing else.
 #include "launcher/InstanceLock.h"
-#include "common/Globals.h"
-#include "tests/unit/FakePlatform.h"
-#include "tests/unit/FakeSplash.h"
-#include "tests/unit/LauncherWorld.h"
+#include "tests/unit/LauncherRunTest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +12,8 @@ const std::wstring kAlreadyRunning =
     L"Only one server can use the modems at a time; it may run for another user of this "
     L"computer.";
 
-class InstanceLockTest : public ::testing::Test {
+class InstanceLockTest : public LauncherRunTest {
 protected:
-    void SetUp() override {
-        gJavaHome.clear();
-        gServerPid = 0;
-        AddJre6(os);
-        AddSupportSources(os);
-    }
-    void TearDown() override { EXPECT_TRUE(os.openLocks.empty()) << "lock handle left open"; }
-
     std::wstring LockName() { return InstanceLockName(os.FoldedPath(os.appDirectory)); }
 
     // One box, status 1, and no search, copy or start.
@@ -38,9 +27,6 @@ protected:
         EXPECT_TRUE(os.copies.empty());
         EXPECT_TRUE(os.started.empty());
     }
-
-    FakePlatform os;
-    FakeSplash splash{os};
 };
 
 TEST_F(InstanceLockTest, HeldLockRefusesTheSecondStart) {

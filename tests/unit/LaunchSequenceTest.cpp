@@ -1,29 +1,11 @@
 #include "launcher/LaunchSequence.h"
-#include "common/Globals.h"
-#include "tests/unit/FakePlatform.h"
-#include "tests/unit/FakeSplash.h"
-#include "tests/unit/LauncherWorld.h"
+#include "tests/unit/LauncherRunTest.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class LaunchSequenceTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        gJavaHome.clear();
-        gServerPid = 0;
-        AddJre6(os);
-        AddSupportSources(os);
-    }
-    void TearDown() override {
-        EXPECT_TRUE(os.openKeys.empty());
-        EXPECT_TRUE(os.openProcesses.empty());
-    }
-
-    FakePlatform os;
-    FakeSplash splash{os};
-};
+using LaunchSequenceTest = LauncherRunTest;
 
 TEST_F(LaunchSequenceTest, StepsRunInOrderAndStartTheServerHiddenFromTheAppDirectory) {
     splash.RunUntil(2000);

@@ -1,11 +1,8 @@
 // What the launch sequence does with the folder it lies in before it prepares
 // anything: a missing SMSServer folder, and folder names that java.exe, which
 // reads its command line in the ANSI code page, cannot receive.
-#include "common/Globals.h"
 #include "launcher/CommandLine.h"
-#include "tests/unit/FakePlatform.h"
-#include "tests/unit/FakeSplash.h"
-#include "tests/unit/LauncherWorld.h"
+#include "tests/unit/LauncherRunTest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,23 +12,23 @@ const std::wstring kTitle = L"Dovern Professional SMS Server";
 // "Сервер СМС": no Western code page can write it.
 const std::wstring kCyrillic = L"C:\\Apps\\\x0421\x0435\x0440\x0432\x0435\x0440 \x0421\x041c\x0421";
 
-class ServerFolderTest : public ::testing::Test {
+class ServerFolderTest : public LauncherRunTest {
 protected:
-    void SetUp() override {
-        gJavaHome.clear();
-        gServerPid = 0;
-        AddJre6(os);
-        AddSupportSources(os);
-    }
-    void TearDown() override {
-        EXPECT_TRUE(os.openKeys.empty());
-        EXPECT_TRUE(os.openLocks.empty());
-    }
-
     // Installs the launcher in `folder`, beside the server's SMSServer folder.
     void InstallIn(const std::wstring &folder) {
         os.appDirectory = folder;
         os.AddFolder(folder + L"\\SMSServer");
+    }
+
+    // Installs the launcher in `folder`, whose short form is `shortForm`, and
+    // answers how its first tick started the server.
+    StartedProcess StartedFrom(const std::wstring &folder, const std::wstring &shortForm) {
+        InstallIn(folder);
+        os.shortNames[folder] = shortForm;
+        splash.RunUntil(2000);
+        EXPECT_TRUE(os.boxes.empty());
+        EXPECT_EQ(os.started.size(), 1u);
+        return os.started.empty() ? StartedProcess{} : os.started[0];
     }
 
     // The launcher ends at its first tick with one box and status 1, having
@@ -52,9 +49,6 @@ protected:
         EXPECT_EQ(os.boxes[0].second, kTitle);
         return os.boxes[0].first;
     }
-
-    FakePlatform os;
-    FakeSplash splash{os};
 };
 
 TEST_F(ServerFolderTest, LauncherAloneInAFolderNamesTheFolderItLookedFor) {
@@ -81,27 +75,18 @@ TEST_F(ServerFolderTest, FolderThatCannotBeLookedAtIsLeftToTheServer) {
 
 TEST_F(ServerFolderTest, NameEveryCodePageWritesKeepsTheCommandLineByteForByte) {
     const std::wstring western = L"C:\\Programme\\Dovern SMS-Server (\x00e9t\x00e9)";
-    InstallIn(western);
-    os.shortNames[western] = L"C:\\PROGRA~1\\DOVERN~1";
-    splash.RunUntil(2000);
-    ASSERT_EQ(os.started.size(), 1u);
-    EXPECT_EQ(os.started[0].commandLine, BuildServerCommandLine(western, L"C:\\Java\\jre6"));
-    EXPECT_EQ(os.started[0].currentDirectory, western);
+    const StartedProcess server = StartedFrom(western, L"C:\\PROGRA~1\\DOVERN~1");
+    EXPECT_EQ(server.commandLine, BuildServerCommandLine(western, L"C:\\Java\\jre6"));
+    EXPECT_EQ(server.currentDirectory, western);
     EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "ShortPathName"), 0);
 }
 
 TEST_F(ServerFolderTest, NameTheCodePageCannotWriteTravelsInItsShortForm) {
     const std::wstring shortForm = L"C:\\Apps\\____~DT3";
-    InstallIn(kCyrillic);
-    os.shortNames[kCyrillic] = shortForm;
-    splash.RunUntil(2000);
-    ASSERT_EQ(os.started.size(), 1u);
-    const std::wstring &line = os.started[0].commandLine;
-    EXPECT_EQ(line, BuildServerCommandLine(shortForm, L"C:\\Java\\jre6"));
-    EXPECT_EQ(line.find(L'\x0421'), std::wstring::npos) << "no entry in the long form";
-    EXPECT_EQ(os.started[0].currentDirectory, shortForm);
+    const StartedProcess server = StartedFrom(kCyrillic, shortForm);
+    EXPECT_EQ(server.commandLine, BuildServerCommandLine(shortForm, L"C:\\Java\\jre6"));
+    EXPECT_EQ(server.currentDirectory, shortForm);
     EXPECT_EQ(os.currentDirectory, L"C:\\Users\\me") << "the saved directory comes back";
-    EXPECT_TRUE(os.boxes.empty());
 }
 
 TEST_F(ServerFolderTest, NameWithoutAnyFormJavaCanReceiveIsToldAndNothingStarts) {
@@ -118,20 +103,12 @@ TEST_F(ServerFolderTest, NameWithoutAnyFormJavaCanReceiveIsToldAndNothingStarts)
 // A best-fit mapping would hand Java "l" for "ł": another folder, or none.
 TEST_F(ServerFolderTest, BestFitLetterCountsAsNotWritten) {
     const std::wstring polish = L"C:\\Apps\\Serwer \x0142\x0105czno\x015b\x0107";
-    InstallIn(polish);
-    os.shortNames[polish] = L"C:\\Apps\\SERWER~1";
-    splash.RunUntil(2000);
-    ASSERT_EQ(os.started.size(), 1u);
-    EXPECT_EQ(os.started[0].currentDirectory, L"C:\\Apps\\SERWER~1");
+    EXPECT_EQ(StartedFrom(polish, L"C:\\Apps\\SERWER~1").currentDirectory, L"C:\\Apps\\SERWER~1");
 }
 
 TEST_F(ServerFolderTest, SemicolonWouldSplitAnEntryAndIsAvoidedOrTold) {
     const std::wstring withSemicolon = L"C:\\Apps\\SMS;Server";
-    InstallIn(withSemicolon);
-    os.shortNames[withSemicolon] = L"C:\\Apps\\SMSSER~1";
-    splash.RunUntil(2000);
-    ASSERT_EQ(os.started.size(), 1u);
-    EXPECT_EQ(os.started[0].commandLine,
+    EXPECT_EQ(StartedFrom(withSemicolon, L"C:\\Apps\\SMSSER~1").commandLine,
               BuildServerCommandLine(L"C:\\Apps\\SMSSER~1", L"C:\\Java\\jre6"));
 
     FakePlatform bare; // no short names on this volume

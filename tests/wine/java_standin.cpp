@@ -26,21 +26,16 @@ std::wstring moduleDir() {
     return slash == std::wstring::npos ? std::wstring() : s.substr(0, slash);
 }
 
-std::wstring fromUtf8(const std::string &s) {
+std::wstring fromCodePage(UINT codePage, const std::string &s) {
     if (s.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
     std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
     return w;
 }
 
-std::wstring fromAnsi(const std::string &s) {
-    if (s.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
+std::wstring fromUtf8(const std::string &s) { return fromCodePage(CP_UTF8, s); }
+std::wstring fromAnsi(const std::string &s) { return fromCodePage(CP_ACP, s); }
 
 // The class path that an ANSI program receives, and the entries it cannot find.
 std::string ansiRecord() {
