@@ -1,8 +1,8 @@
-# The one home of what tests/wine/run_wine_tests.sh, tests/wine/sweep.sh,
-# tools/demo.sh and tools/benchmark.sh set up under Wine: the configurations
-# (which Windows, which build) and the ones this host can run, the build, Xvfb
-# and the prefixes, the launcher's installation, runtimes with the java.exe
-# stand-in and its records, the support files, clean-up at exit.
+# What tools/benchmark.sh sets up under Wine, until it moves onto the Python
+# package beside this file (winesetup, which the tests, the sweep and the demo
+# use): the configurations (which Windows, which build) and the ones this host
+# can run, the build, Xvfb and the prefixes, runtimes with the java.exe
+# stand-in and its records, clean-up at exit.
 # Source it; it only defines functions and WL_* variables.
 # shellcheck shell=bash disable=SC2034
 
@@ -13,21 +13,10 @@ WL_PREFIXES=()
 
 WL_CAPTION="Dovern Professional SMS Server"
 WL_EXE=DovernProfessionalSMSServer.exe
-# The server's class path below the launcher's folder, in the launcher's order.
-WL_SERVER_JARS=('lib\comm.jar' 'lib\jdc.jar' 'lib\jxl.jar' 'lib\log4j-1.2.8.jar'
-    'lib\slf4j-api-1.1.0.jar' 'lib\slf4j-log4j12-1.1.0.jar' 'lib\slf4j-simple-1.1.0.jar'
-    'lib\swing-layout-1.0.jar' Dovern_Professional_SMS_Server.jar)
-# Where the launcher takes the support files from, and where each goes below
-# a runtime's home; a file keeps its name.
-WL_SUPPORT_DIR='C:\dovern\GsmModemJar'
+# Where each support file goes below a runtime's home.
 WL_SUPPORT_FILES=('lib\ext\Comm.jar' 'lib\javax.comm.properties' 'bin\Win32com.dll' 'lib\ext\jdc.jar')
 # The stand-ins write their records here, one file per name.
 WL_RECORDS='C:\records'
-# The texts of the launcher's own message boxes.
-WL_TEXT_NO_RUNTIME='You have not Installed Java Runtime Environment on your computer.\r\nDownload and install Java Runtime Environment Version 1.5 or higher version.\r\nPlease refer installtion guide of Dovern SMS Server 4 Huawei 3G/HSDPA for further help'
-WL_TEXT_NO_VERSION='Java Runtime Environment version 1.5 or higher version is not avaiable'
-WL_TEXT_SEARCH_ERROR='Error While Searching JVM on Your Machine'
-WL_TEXT_COPY_ERROR='Error While Copying JAR File'
 
 wl_log() { printf '%s\n' "$*" >&2; }
 
@@ -35,8 +24,6 @@ wl_now_us() {
     local t=${EPOCHREALTIME/[.,]/}
     echo $((10#$t))
 }
-
-wl_now_ms() { echo $(($(wl_now_us) / 1000)); }
 
 # Waits up to $3 seconds for a line matching $2 in file $1, looking every $4
 # seconds (0.1 unless given).
@@ -75,23 +62,16 @@ wl_host_configs() {
 }
 
 # Makes configuration $1 current. Sets WL_CONFIG; WL_PRESET, the build;
-# WL_WINE, the loader; WL_REGVIEW, the registry view the launcher reads, and
-# WL_OTHER_VIEW, the one it does not (wow64 only, else empty);
-# WL_PROGRAM_FILES, where programs of the launcher's width are installed;
+# WL_WINE, the loader; WL_REGVIEW, the registry view the launcher reads;
 # WINEARCH and WINELOADER.
 wl_use_config() {
-    WL_CONFIG=$1 WL_PRESET=mingw WL_WINE=/usr/lib/wine/wine WL_REGVIEW=/reg:32 WL_OTHER_VIEW=""
-    WL_PROGRAM_FILES='C:\Program Files'
+    WL_CONFIG=$1 WL_PRESET=mingw WL_WINE=/usr/lib/wine/wine WL_REGVIEW=/reg:32
     # Unset, Wine picks the 32-bit loader for a PE32 and the 64-bit one for a
     # PE32+, also in a 64-bit prefix.
     unset WINELOADER
     case $1 in
     win32) export WINEARCH=win32 ;;
-    wow64)
-        export WINEARCH=win64
-        WL_OTHER_VIEW=/reg:64
-        WL_PROGRAM_FILES='C:\Program Files (x86)'
-        ;;
+    wow64) export WINEARCH=win64 ;;
     x64)
         export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
         WL_PRESET=mingw64 WL_WINE=/usr/lib/wine/wine64 WL_REGVIEW=/reg:64
@@ -211,21 +191,6 @@ wl_new_prefix() {
     }
 }
 
-# Copies the template $1 to a new prefix $2 and makes it current. The system
-# folders, over a gigabyte of DLLs in a 64-bit prefix that nothing here
-# writes, are hard-linked; everything else, the registry included, is copied.
-wl_copy_prefix() {
-    local template=$1 pfx=$2 dir
-    local system=(drive_c/windows/system32 drive_c/windows/syswow64)
-    rm -rf "$pfx"
-    mkdir -p "$pfx"
-    tar -C "$template" "${system[@]/#/--exclude=./}" -cf - . | tar -C "$pfx" -xf -
-    for dir in "${system[@]}"; do
-        [[ ! -d $template/$dir ]] || cp -al "$template/$dir" "$pfx/$dir"
-    done
-    wl_use_prefix "$pfx"
-}
-
 # Windows path (C:\...) to the Unix path inside the current prefix.
 wl_unix_path() {
     local p=${1#[Cc]:}
@@ -242,17 +207,6 @@ wl_add_runtime() {
     else
         wl_wine 30 reg add "$key\\$version" /f "$WL_REGVIEW" >/dev/null
     fi
-}
-
-# Copies the launcher from build folder WL_BUILD into Windows folder $1 and
-# the Wine helper programs into C:\tools.
-wl_put_launcher() {
-    local app tools
-    app=$(wl_unix_path "$1")
-    tools=$(wl_unix_path 'C:\tools')
-    mkdir -p "$app" "$tools"
-    cp "$WL_BUILD/$WL_EXE" "$app/"
-    cp "$WL_HELPERS/msgbox.exe" "$WL_HELPERS/window_probe.exe" "$tools/"
 }
 
 # Installs the java.exe stand-in into Windows folder $1 under the name $2
@@ -276,88 +230,7 @@ wl_put_runtime() {
     wl_add_runtime "$1" "$2"
 }
 
-# The support files the launcher copies into a runtime, each with its own
-# contents.
-wl_put_support_files() {
-    local dir f
-    dir=$(wl_unix_path "$WL_SUPPORT_DIR")
-    mkdir -p "$dir"
-    for f in "${WL_SUPPORT_FILES[@]}"; do
-        f=${f##*\\}
-        {
-            echo "support file $f"
-            head -c 2048 /dev/urandom
-        } >"$dir/$f"
-    done
-}
-
 wl_record_file() { wl_unix_path "$WL_RECORDS\\$1.txt"; }
-
-# Waits up to $2 seconds for the stand-in's record $1 to be complete.
-wl_wait_record() { wl_wait_for_line "$(wl_record_file "$1")" '^end$' "$2"; }
-
-# Value $2 of the first start in record $1.
-wl_record_get() { sed -n "s/^$2=//p" "$(wl_record_file "$1")" | head -n1; }
-
-# The command line the launcher gives the server, for the launcher's folder
-# $1 and the runtime home $2 (empty: java found by the program search).
-wl_server_cmdline() {
-    local app=$1 home=$2 line entry
-    if [[ -z $home ]]; then
-        line='java '
-    elif [[ $home == *[[:blank:]]* ]]; then
-        line="\"$home\\bin\\java.exe\" "
-    else
-        line="$home\\bin\\java.exe "
-    fi
-    line+='-classpath '
-    for entry in "${WL_SERVER_JARS[@]}"; do
-        line+="\"$app\\SMSServer\\$entry\";"
-    done
-    line+="\"$app\\SMSServer\" JavaSwingClasses.MainFrame"
-    printf '%s' "$line"
-}
-
-# Checks the record $1 of a started server: exact command line for folder $2
-# and runtime home $3, working directory, hidden without a console window,
-# one start only. Prints the first problem and fails, or prints nothing.
-wl_check_server_start() {
-    local record=$1 app=$2 home=$3 want got
-    want=$(wl_server_cmdline "$app" "$home")
-    got=$(wl_record_get "$record" cmdline)
-    [[ $got == "$want" ]] ||
-        { echo "command line ${#got} chars: [$got], expected ${#want} chars: [$want]"; return 1; }
-    got=$(wl_record_get "$record" cwd)
-    [[ $got == "$app" ]] || { echo "server working directory [$got], expected [$app]"; return 1; }
-    got=$(wl_record_get "$record" flags)
-    ((got & 1)) || { echo "STARTF_USESHOWWINDOW not set (dwFlags=$got)"; return 1; }
-    got=$(wl_record_get "$record" show)
-    [[ $got == 0 ]] || { echo "wShowWindow=$got, expected SW_HIDE"; return 1; }
-    # A console program started with CREATE_NO_WINDOW has a console but no window.
-    [[ $(wl_record_get "$record" console_window) == 0 ]] || {
-        echo "the server got a console window (visible: $(wl_record_get "$record" console_visible))"
-        return 1
-    }
-    got=$(grep -c '^begin$' "$(wl_record_file "$record")")
-    [[ $got == 1 ]] || { echo "server started $got times"; return 1; }
-}
-
-# Starts the launcher of Windows folder $1 in the background, from Unix
-# folder $2, with its output in $2/launcher.log; sets WL_LAUNCHER_PID and
-# WL_LAUNCH_MS.
-wl_launch() {
-    WL_LAUNCH_MS=$(wl_now_ms)
-    (cd "$2" && exec "$WL_WINE" "$1\\$WL_EXE") >"$2/launcher.log" 2>&1 &
-    WL_LAUNCHER_PID=$!
-}
-
-wl_since_launch_ms() { echo $(($(wl_now_ms) - WL_LAUNCH_MS)); }
-
-# Runs the window probe in C:\tools with the arguments given; key=value lines.
-wl_probe() { wl_wine 60 'C:\tools\window_probe.exe' "$@" | tr -d '\r'; }
-
-# Value of key $1 in the key=value lines $2.
-wl_kv() { sed -n "s/^$1=//p" <<<"$2" | head -n1; }
 
 # Waits up to $2 seconds for the background child $1 to end. Sets
 # WL_EXIT_STATUS to its exit status, or to "timeout" when it still runs.
