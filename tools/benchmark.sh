@@ -21,7 +21,7 @@
 #      order (single runs scatter by +-20%).
 #   3. resident: CPU time from 1 s after the server's start over 62 s, which
 #      hold two ticks of the 30 s server watch; launcher vs
-#      tests/bench/bench_timer.cpp (a 30 s timer loop that never showed a
+#      tests/bench/bench_watch.cpp (a 30 s timer loop that makes the watch's three calls on each tick, never showed a
 #      window) over the same span after its start. And the resident set
 #      (VmRSS) at the end, launcher vs bench_splash. Median of 9 runs (a
 #      few ms in a minute scatter by a factor of two and more); in a
@@ -64,7 +64,7 @@ source "$ROOT/tests/wine/lib.sh"
 
 FLOOR_CAPTION="Bench Window Floor"
 PICTURE=$ROOT/launcher/resources/splash.gif
-# The launcher starts the server when its 2 s splash is over; bench_timer's
+# The launcher starts the server when its 2 s splash is over; bench_watch's
 # resident window begins as long after its start as the launcher's would.
 SPLASH_US=2000000
 
@@ -94,7 +94,7 @@ read -r -a CONFIGS <<<"$(wl_host_configs)"
 
 # The floors and helpers each configuration runs; the size floor comes from
 # the product's build.
-RUN_TARGETS=(DovernProfessionalSMSServer bench_window bench_timer bench_splash bench_probe wine_java_standin)
+RUN_TARGETS=(DovernProfessionalSMSServer bench_window bench_watch bench_splash bench_probe wine_java_standin)
 SIZE_DIR=$ROOT/build/bench-mingw
 built=" "
 for config in mingw-size "${CONFIGS[@]}"; do
@@ -133,13 +133,13 @@ declare -A ARGS=([bench_splash.exe]=$FLOOR_JAVA)
 prepare_prefix() {
     local run_dir=$ROOT/build/bench-$WL_PRESET f stay=$(((WATCH_SECS + 120) * 1000))
     WL_HELPERS=$run_dir/tests/wine
-    for f in "$run_dir/$WL_EXE" "$run_dir/tests/bench/"{bench_window,bench_timer,bench_probe,bench_splash}.exe \
+    for f in "$run_dir/$WL_EXE" "$run_dir/tests/bench/"{bench_window,bench_watch,bench_probe,bench_splash}.exe \
         "$WL_HELPERS/java.exe"; do
         [[ -f $f ]] || fail "missing $f"
     done
     wl_new_prefix "$WORK/prefix" || fail "no prefix for $WL_CONFIG"
     mkdir -p "$(wl_unix_path "$BENCH_WIN")"
-    cp "$run_dir/$WL_EXE" "$run_dir/tests/bench/"{bench_window,bench_timer,bench_probe,bench_splash}.exe \
+    cp "$run_dir/$WL_EXE" "$run_dir/tests/bench/"{bench_window,bench_watch,bench_probe,bench_splash}.exe \
         "$(wl_unix_path "$BENCH_WIN")/"
     wl_put_runtime 1.6.0 'C:\jre' launcher "$stay"
     for f in "${WL_SUPPORT_FILES[@]}"; do
@@ -284,7 +284,7 @@ expect_hosting() {
 
 # One resident run of the programs $1..., started together in that order so
 # that no start or splash falls into another's window: each window begins
-# 1 s after that program's server has started (bench_timer: as long after
+# 1 s after that program's server has started (bench_watch: as long after
 # its start as the launcher's would) and lasts WATCH_SECS. Appends to
 # RES_SCHED, RES_STAT and RSS, and keeps each program's memory map.
 resident_run() {
@@ -457,7 +457,7 @@ bench_config() {
             "$(last "${LAUNCH_WALL[bench_splash.exe]}")"
     done
 
-    local programs=("$WL_EXE" bench_splash.exe bench_timer.exe)
+    local programs=("$WL_EXE" bench_splash.exe bench_watch.exe)
     echo "resident, $WATCH_SECS s from 1 s after the server's start, $WATCH_RUNS runs of the three side by side" \
         "(schedstat CPU ms, stat CPU ms, VmRSS KiB)"
     for ((i = 0; i < WATCH_RUNS; i++)); do
@@ -476,7 +476,7 @@ bench_config() {
 
 # Prints the current configuration's table from its runs.
 print_table() {
-    local L=$WL_EXE S=bench_splash.exe T=bench_timer.exe
+    local L=$WL_EXE S=bench_splash.exe T=bench_watch.exe
     echo
     if [[ ${BENCH_QUICK:-0} == 1 ]]; then
         echo "QUICK TRIAL ($START_RUNS start, $LAUNCH_RUNS launch, $WATCH_RUNS x ${WATCH_SECS} s resident runs): not the figure"
@@ -510,8 +510,8 @@ print_table() {
     mapped_only_in "$L" "$S" launcher bench_splash
     # What showing the picture and starting the server leave behind in a
     # program that did nothing else.
-    smaps_difference "$S" "$T" bench_splash bench_timer
-    mapped_only_in "$S" "$T" bench_splash bench_timer
+    smaps_difference "$S" "$T" bench_splash bench_watch
+    mapped_only_in "$S" "$T" bench_splash bench_watch
 }
 
 for config in "${CONFIGS[@]}"; do
