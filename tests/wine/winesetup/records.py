@@ -26,11 +26,12 @@ def all_starts(pfx):
     return {p.stem: starts(pfx, p.stem) for p in pfx.unix(RECORDS).glob("*.txt")}
 
 
-def wait_starts(pfx, name, secs):
-    """The starts of record `name` once there is one, waiting up to `secs`; [] if none came."""
+def wait_starts(pfx, name, secs, every=0.1):
+    """The starts of record `name` once there is one, looking every `every` s for up to `secs`;
+    [] if none came."""
     deadline = time.monotonic() + secs
     while not (found := starts(pfx, name)) and time.monotonic() < deadline:
-        time.sleep(0.1)
+        time.sleep(every)
     return found
 
 
