@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Formatting of every tracked C++ file, and clang-tidy (.clang-tidy) over the
-# portable core and its unit tests. Exits non-zero on any finding.
+# Formatting of every tracked C++ file, clang-tidy (.clang-tidy) over the
+# portable core and its unit tests, black and flake8 (pyproject.toml, .flake8)
+# over every tracked Python file. Exits non-zero on any finding.
 # The Win32-only files (win32/, launcher/SplashWindow.cpp, launcher/WinMain.cpp)
 # need the Windows headers, so they are checked for formatting only.
 set -u
@@ -17,6 +18,11 @@ mapfile -t sources < <(git ls-files '*.cpp' '*.h')
 if ! "$clang_format" --dry-run --Werror "${sources[@]}"; then
     failed=1
 fi
+
+echo "== black and flake8"
+mapfile -t python < <(git ls-files '*.py')
+black --check --quiet "${python[@]}" || failed=1
+flake8 "${python[@]}" || failed=1
 
 echo "== clang-tidy"
 # A build tree of its own, so that build/native is left as it is.
@@ -52,6 +58,6 @@ printf '%s\n' "${units[@]}" | sort | xargs -n 1 -P "$(nproc)" sh -c '
 if [ "$failed" -ne 0 ]; then
     echo "static checks: FAILED"
 else
-    echo "static checks: clean (${#sources[@]} files formatted, ${#units[@]} files analysed)"
+    echo "static checks: clean (${#sources[@]} C++ and ${#python[@]} Python files formatted, ${#units[@]} files analysed)"
 fi
 exit $failed

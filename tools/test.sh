@@ -3,8 +3,7 @@
 # unit tests (plain and under ASan/UBSan, with the fault sweep), static checks,
 # bounded fuzzing, the product's resources, the reproducible build, and the
 # end-to-end tests of the real executable under Wine and Xvfb, as on 32-bit and
-# on 64-bit Windows (tests/wine/run_wine_tests.sh), with a bounded randomised
-# sweep of it there (tests/wine/sweep.sh).
+# on 64-bit Windows, with a bounded randomised sweep of it there (pytest, tests/wine).
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 started=$(date +%s)
@@ -37,6 +36,9 @@ product_build() {
         /usr/bin/python3 tests/resources/check_splash_gif.py launcher/resources/splash.gif
 }
 
+# The configurations run side by side, one per core (tests/wine/conftest.py); JUnit XML in build/.
+wine() { /usr/bin/python3 -m pytest -n 2 --dist loadgroup -rfE "$@"; }
+
 tools/install_deps.sh || exit 1
 stage "unit tests" unit_tests
 stage "unit tests under ASan and UBSan" sanitized_unit_tests
@@ -44,8 +46,9 @@ stage "static checks" tools/static_checks.sh
 stage "fuzzing (bounded)" tests/fuzz/run_fuzzers.sh 20
 stage "product build and resources" product_build
 stage "reproducible build" tests/reproducible/check_reproducible.sh
-stage "Wine end-to-end tests" tests/wine/run_wine_tests.sh
-stage "Wine randomised sweep (bounded)" tests/wine/sweep.sh --seconds 160
+stage "Wine end-to-end tests" wine -v tests/wine --ignore=tests/wine/test_sweep.py --junitxml=build/wine-tests.xml
+stage "Wine randomised sweep (bounded)" wine tests/wine/test_sweep.py --sweep-runs 10 --sweep-seconds 240 \
+    --sweep-shrink-seconds 150 --junitxml=build/wine-sweep.xml
 
 echo
 echo "test command took $(($(date +%s) - started)) s"

@@ -49,6 +49,7 @@ def font(name, size):
 
 # ---------------------------------------------------------------- palette
 
+
 def build_palette():
     """256 fixed colours: background first (index 0), the drawing colours,
     anti-aliasing ramps for the text, then a colour cube to fill up."""
@@ -58,11 +59,31 @@ def build_palette():
         if c not in colours and len(colours) < 256:
             colours.append(c)
 
-    for c in (NAVY, INK, GREY_DARK, GREY, GREY_LIGHT, SILVER, WHITE, SCREEN,
-              SCREEN_TEXT, MODEM, MODEM_FACE, LED_GREEN, LED_AMBER, CABLE, BUBBLE):
+    for c in (
+        NAVY,
+        INK,
+        GREY_DARK,
+        GREY,
+        GREY_LIGHT,
+        SILVER,
+        WHITE,
+        SCREEN,
+        SCREEN_TEXT,
+        MODEM,
+        MODEM_FACE,
+        LED_GREEN,
+        LED_AMBER,
+        CABLE,
+        BUBBLE,
+    ):
         add(c)
-    for fg, bg in ((NAVY, BACK), (INK, BACK), (SCREEN_TEXT, SCREEN),
-                   (NAVY, BUBBLE), (WHITE, MODEM_FACE)):
+    for fg, bg in (
+        (NAVY, BACK),
+        (INK, BACK),
+        (SCREEN_TEXT, SCREEN),
+        (NAVY, BUBBLE),
+        (WHITE, MODEM_FACE),
+    ):
         for step in range(1, 12):
             t = step / 12.0
             add(tuple(int(round(bg[i] + (fg[i] - bg[i]) * t)) for i in range(3)))
@@ -99,6 +120,7 @@ def to_indexed(rgb, palette):
 
 
 # ---------------------------------------------------------------- GIF writer
+
 
 def lzw_encode(indices, min_code_size=8):
     clear = 1 << min_code_size
@@ -157,7 +179,7 @@ def write_gif(path, image, palette):
     data.append(8)
     lzw = lzw_encode(image.getdata())
     for i in range(0, len(lzw), 255):
-        chunk = lzw[i:i + 255]
+        chunk = lzw[i : i + 255]
         data.append(len(chunk))
         data += chunk
     data.append(0)
@@ -167,6 +189,7 @@ def write_gif(path, image, palette):
 
 
 # ---------------------------------------------------------------- drawing
+
 
 def centred_text(draw, y, text, fnt, fill, width):
     left, top, right, bottom = draw.textbbox((0, 0), text, font=fnt)
@@ -191,7 +214,9 @@ def draw_notebook(d, x, y):
     d.rectangle((x + 12, y + 12, x + 188, y + 120), fill=SCREEN)
     small = font("DejaVuSans.ttf", 11)
     d.text((x + 22, y + 20), "SMS Server", font=font("DejaVuSans-Bold.ttf", 13), fill=SCREEN_TEXT)
-    for i, line in enumerate(("> +49 170 000001  OK", "> +49 170 000002  OK", "> +49 170 000003  sent")):
+    for i, line in enumerate(
+        ("> +49 170 000001  OK", "> +49 170 000002  OK", "> +49 170 000003  sent")
+    ):
         d.text((x + 22, y + 44 + i * 16), line, font=small, fill=SCREEN_TEXT)
     d.rectangle((x + 22, y + 96, x + 120, y + 104), fill=SCREEN_TEXT)
     # Base with keyboard, drawn in perspective.
@@ -240,7 +265,9 @@ def make_splash(palette):
 
     title = "Dovern Professional SMS Server"
     y = 22
-    y += centred_text(d, y, title, fitting_font(d, "DejaVuSans-Bold.ttf", 26, title, w - 36), NAVY, w)
+    y += centred_text(
+        d, y, title, fitting_font(d, "DejaVuSans-Bold.ttf", 26, title, w - 36), NAVY, w
+    )
     d.line((40, y + 16, w - 40, y + 16), fill=NAVY, width=2)
 
     lx, ly = 48, 162
@@ -285,6 +312,7 @@ def make_icon(palette):
 
 # ---------------------------------------------------------------- icon files
 
+
 def icon_image_bytes(icon, palette):
     """RT_ICON data: BITMAPINFOHEADER (height doubled for XOR + AND), palette,
     bottom-up 8-bit XOR bitmap, all-zero (opaque) AND mask."""
@@ -292,7 +320,7 @@ def icon_image_bytes(icon, palette):
     header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 8, 0, n * n + n * 4, 0, 0, 0, 0)
     rgbquads = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
     pixels = list(icon.getdata())
-    xor = b"".join(bytes(pixels[row * n:(row + 1) * n]) for row in range(n - 1, -1, -1))
+    xor = b"".join(bytes(pixels[row * n : (row + 1) * n]) for row in range(n - 1, -1, -1))
     and_mask = bytes(n * 4)
     data = header + rgbquads + xor + and_mask
     assert len(data) == 2216
@@ -301,12 +329,16 @@ def icon_image_bytes(icon, palette):
 
 def group_icon_bytes(image_size):
     return struct.pack("<HHH", 0, 1, 1) + struct.pack(
-        "<BBBBHHIH", ICON_SIZE, ICON_SIZE, 0, 0, 1, 8, image_size, ICON_RES_ID)
+        "<BBBBHHIH", ICON_SIZE, ICON_SIZE, 0, 0, 1, 8, image_size, ICON_RES_ID
+    )
 
 
 def ico_file_bytes(image):
-    return struct.pack("<HHH", 0, 1, 1) + struct.pack(
-        "<BBBBHHII", ICON_SIZE, ICON_SIZE, 0, 0, 1, 8, len(image), 6 + 16) + image
+    return (
+        struct.pack("<HHH", 0, 1, 1)
+        + struct.pack("<BBBBHHII", ICON_SIZE, ICON_SIZE, 0, 0, 1, 8, len(image), 6 + 16)
+        + image
+    )
 
 
 def write(name, data):

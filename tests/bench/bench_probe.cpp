@@ -1,4 +1,4 @@
-// Helper for tools/benchmark.sh, run under Wine next to the measured program.
+// Helper for tools/benchmark.py, run under Wine next to the measured program.
 //   bench_probe.exe wait CAPTION TIMEOUT_MS
 //       Prints "ready", then polls every millisecond for a visible top-level
 //       window with that caption; prints "visible_us=" and the Unix time in
@@ -17,8 +17,8 @@
 
 namespace {
 
-// Same clock as the shell's EPOCHREALTIME, so the two ends of a start can be
-// taken on either side of Wine.
+// The host's realtime clock, which the benchmark reads on the Linux side too,
+// so the two ends of a start can be taken on either side of Wine.
 long long UnixMicroseconds() {
     FILETIME now;
     GetSystemTimePreciseAsFileTime(&now);

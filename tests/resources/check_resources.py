@@ -43,17 +43,20 @@ EXPECTED_STRINGS = [
 ]
 
 
-
-
 # ---------------------------------------------------------------- headers and imports
+
 
 def check_headers(pe, machine):
     want_machine, want_magic, kind = MACHINES[machine]
     got_magic = pe.OPTIONAL_HEADER.Magic
-    require(got_magic == want_magic,
-            "optional header magic is 0x%X, expected 0x%X (%s)" % (got_magic, want_magic, kind))
-    require(pe.FILE_HEADER.Machine == want_machine,
-            "machine is 0x%04X, expected 0x%04X (%s)" % (pe.FILE_HEADER.Machine, want_machine, machine))
+    require(
+        got_magic == want_magic,
+        "optional header magic is 0x%X, expected 0x%X (%s)" % (got_magic, want_magic, kind),
+    )
+    require(
+        pe.FILE_HEADER.Machine == want_machine,
+        "machine is 0x%04X, expected 0x%04X (%s)" % (pe.FILE_HEADER.Machine, want_machine, machine),
+    )
     ok("%s for %s (magic 0x%X, machine 0x%04X)" % (kind, machine, got_magic, want_machine))
     subsystem = pe.OPTIONAL_HEADER.Subsystem
     require(subsystem == 2, "subsystem is %d, expected 2 (Windows GUI)" % subsystem)
@@ -74,12 +77,16 @@ def check_imports(pe):
     require(names, "the executable imports nothing (expected at least KERNEL32.dll)")
     print("imports: " + ", ".join(names))
     bad = [n for n in names if n.lower() not in KNOWN_DLLS]
-    require(not bad, "imports DLLs that are not among the system's KnownDLLs (%s): %s"
-            % (", ".join(sorted(KNOWN_DLLS)), ", ".join(bad)))
+    require(
+        not bad,
+        "imports DLLs that are not among the system's KnownDLLs (%s): %s"
+        % (", ".join(sorted(KNOWN_DLLS)), ", ".join(bad)),
+    )
     ok("imports only KnownDLLs of the system")
 
 
 # ---------------------------------------------------------------- resources
+
 
 def resource_name(entry):
     if entry.name is not None:
@@ -112,49 +119,84 @@ def describe(found):
 
 def check_resource_list(found):
     got = {kind: sorted(names, key=str) for kind, names in found.items()}
-    require(got == EXPECTED_RESOURCES,
-            "resources are {%s}, expected exactly RT_ICON 30001, RT_GROUP_ICON 1, RT_VERSION 1"
-            % describe(found))
+    require(
+        got == EXPECTED_RESOURCES,
+        "resources are {%s}, expected exactly RT_ICON 30001, RT_GROUP_ICON 1, RT_VERSION 1"
+        % describe(found),
+    )
     ok("resources exactly RT_ICON 30001, RT_GROUP_ICON 1, RT_VERSION 1")
     for kind, names in found.items():
         for name, langs in names.items():
             got_langs = [lang for lang, _ in langs]
-            require(got_langs == [LANG_EN_US],
-                    "%s %s has languages %s, expected only 0x0409"
-                    % (RESOURCE_TYPE_NAMES[kind], name, ["0x%04X" % l for l in got_langs]))
+            require(
+                got_langs == [LANG_EN_US],
+                "%s %s has languages %s, expected only 0x0409"
+                % (RESOURCE_TYPE_NAMES[kind], name, ["0x%04X" % lang for lang in got_langs]),
+            )
     ok("every resource in language 0x0409 (U.S. English) only")
 
 
 def check_icon(found):
     image = found[RT_ICON][30001][0][1]
-    require(len(image) == ICON_IMAGE_SIZE,
-            "icon image 30001 is %d bytes, expected %d" % (len(image), ICON_IMAGE_SIZE))
-    (size, width, height, planes, bits, compression, size_image, _xppm, _yppm,
-     clr_used, _clr_important) = struct.unpack_from("<IiiHHIIiiII", image, 0)
+    require(
+        len(image) == ICON_IMAGE_SIZE,
+        "icon image 30001 is %d bytes, expected %d" % (len(image), ICON_IMAGE_SIZE),
+    )
+    (
+        size,
+        width,
+        height,
+        planes,
+        bits,
+        compression,
+        size_image,
+        _xppm,
+        _yppm,
+        clr_used,
+        _clr_important,
+    ) = struct.unpack_from("<IiiHHIIiiII", image, 0)
     require(size == 40, "icon image header is %d bytes, expected a 40-byte BITMAPINFOHEADER" % size)
-    require((width, height) == (32, 64), "icon image is %dx%d, expected 32x64 (XOR + AND)" % (width, height))
+    require(
+        (width, height) == (32, 64),
+        "icon image is %dx%d, expected 32x64 (XOR + AND)" % (width, height),
+    )
     require(planes == 1, "icon image has %d planes, expected 1" % planes)
     require(bits == 8, "icon image has %d bits per pixel, expected 8" % bits)
     require(compression == 0, "icon image compression is %d, expected 0 (BI_RGB)" % compression)
-    require(size_image in (0, 1152), "icon image biSizeImage is %d, expected 0 or 1152" % size_image)
+    require(
+        size_image in (0, 1152), "icon image biSizeImage is %d, expected 0 or 1152" % size_image
+    )
     require(clr_used in (0, 256), "icon image biClrUsed is %d, expected 0 or 256" % clr_used)
     ok("icon image 30001: %d bytes, BITMAPINFOHEADER 32x64, 8 bpp" % len(image))
 
     group = found[RT_GROUP_ICON][1][0][1]
     require(len(group) == 20, "icon group 1 is %d bytes, expected 20 (one entry)" % len(group))
     reserved, kind, count = struct.unpack_from("<HHH", group, 0)
-    require((reserved, kind, count) == (0, 1, 1),
-            "icon group header is reserved=%d type=%d count=%d, expected 0, 1, 1" % (reserved, kind, count))
+    require(
+        (reserved, kind, count) == (0, 1, 1),
+        "icon group header is reserved=%d type=%d count=%d, expected 0, 1, 1"
+        % (reserved, kind, count),
+    )
     w, h, colours, res, planes, bits, nbytes, nid = struct.unpack_from("<BBBBHHIH", group, 6)
-    require((w, h, colours, res) == (32, 32, 0, 0),
-            "icon group entry is %dx%d colours=%d reserved=%d, expected 32x32, 0, 0" % (w, h, colours, res))
-    require((planes, bits) == (1, 8), "icon group entry has planes=%d bits=%d, expected 1, 8" % (planes, bits))
-    require(nbytes == len(image), "icon group entry says %d bytes, the image has %d" % (nbytes, len(image)))
+    require(
+        (w, h, colours, res) == (32, 32, 0, 0),
+        "icon group entry is %dx%d colours=%d reserved=%d, expected 32x32, 0, 0"
+        % (w, h, colours, res),
+    )
+    require(
+        (planes, bits) == (1, 8),
+        "icon group entry has planes=%d bits=%d, expected 1, 8" % (planes, bits),
+    )
+    require(
+        nbytes == len(image),
+        "icon group entry says %d bytes, the image has %d" % (nbytes, len(image)),
+    )
     require(nid == 30001, "icon group entry points at %d, expected 30001" % nid)
     ok("icon group 1: one 32x32 8-bit entry pointing at 30001 (%d bytes)" % nbytes)
 
 
 # ---------------------------------------------------------------- version block
+
 
 def parse_node(data, offset):
     """One version-block node: (key, wType, value bytes, children, end offset).
@@ -162,8 +204,10 @@ def parse_node(data, offset):
     require(offset + 6 <= len(data), "version block truncated at offset %d" % offset)
     length, value_length, wtype = struct.unpack_from("<HHH", data, offset)
     end = offset + length
-    require(length >= 6 and end <= len(data),
-            "version block node at offset %d has bad length %d" % (offset, length))
+    require(
+        length >= 6 and end <= len(data),
+        "version block node at offset %d has bad length %d" % (offset, length),
+    )
     pos = offset + 6
     chars = []
     while True:
@@ -177,7 +221,7 @@ def parse_node(data, offset):
     pos = (pos + 3) & ~3
     value_bytes = value_length * 2 if wtype == 1 else value_length
     require(pos + value_bytes <= end, "value of %r runs past its node" % key)
-    value = data[pos:pos + value_bytes]
+    value = data[pos : pos + value_bytes]
     pos = (pos + value_bytes + 3) & ~3
     children = []
     while pos < end:
@@ -202,8 +246,21 @@ def check_version(found):
     key, _wtype, fixed, children, _end = parse_node(data, 0)
     require(key == "VS_VERSION_INFO", "version block root is %r, expected VS_VERSION_INFO" % key)
     require(len(fixed) == 52, "fixed file info is %d bytes, expected 52" % len(fixed))
-    (signature, _struc, fv_ms, fv_ls, pv_ms, pv_ls, mask, flags, os_, ftype, subtype,
-     _date_ms, _date_ls) = struct.unpack("<13I", fixed)
+    (
+        signature,
+        _struc,
+        fv_ms,
+        fv_ls,
+        pv_ms,
+        pv_ls,
+        mask,
+        flags,
+        os_,
+        ftype,
+        subtype,
+        _date_ms,
+        _date_ls,
+    ) = struct.unpack("<13I", fixed)
     require(signature == 0xFEEF04BD, "fixed file info signature is 0x%08X" % signature)
 
     def quad(ms, ls):
@@ -211,33 +268,42 @@ def check_version(found):
 
     got = (quad(fv_ms, fv_ls), quad(pv_ms, pv_ls), mask, flags, os_, ftype, subtype)
     want = ("1.0.0.0", "1.0.0.0", 0, 0, 4, 1, 0)
-    require(got == want,
-            "fixed file info is file %s, product %s, mask 0x%X, flags 0x%X, OS 0x%X, type %d, "
-            "subtype %d; expected file 1.0.0.0, product 1.0.0.0, mask 0, flags 0, OS 4, type 1, "
-            "subtype 0" % got)
+    require(
+        got == want,
+        "fixed file info is file %s, product %s, mask 0x%X, flags 0x%X, OS 0x%X, type %d, "
+        "subtype %d; expected file 1.0.0.0, product 1.0.0.0, mask 0, flags 0, OS 4, type 1, "
+        "subtype 0" % got,
+    )
     ok("fixed file info: file 1.0.0.0, product 1.0.0.0, mask 0, flags 0, OS 4, type 1, subtype 0")
 
     blocks = [c[0] for c in children]
-    require(sorted(blocks) == ["StringFileInfo", "VarFileInfo"],
-            "version block children are %s, expected StringFileInfo and VarFileInfo" % blocks)
+    require(
+        sorted(blocks) == ["StringFileInfo", "VarFileInfo"],
+        "version block children are %s, expected StringFileInfo and VarFileInfo" % blocks,
+    )
     for child_key, _t, _v, grandchildren, _e in children:
         if child_key == "StringFileInfo":
             tables = [g[0] for g in grandchildren]
             require(tables == ["040904B0"], "string tables are %s, expected only 040904B0" % tables)
             strings = [(s[0], text_value(s[0], s[2])) for s in grandchildren[0][3]]
             require(all(s[3] == [] for s in grandchildren[0][3]), "a string entry has children")
-            require(strings == EXPECTED_STRINGS,
-                    "string table 040904B0 holds %s, expected %s" % (strings, EXPECTED_STRINGS))
+            require(
+                strings == EXPECTED_STRINGS,
+                "string table 040904B0 holds %s, expected %s" % (strings, EXPECTED_STRINGS),
+            )
             ok("string table 040904B0: " + "; ".join("%s=%r" % kv for kv in strings))
         else:
             vars_ = [g[0] for g in grandchildren]
-            require(vars_ == ["Translation"], "VarFileInfo holds %s, expected only Translation" % vars_)
+            require(
+                vars_ == ["Translation"], "VarFileInfo holds %s, expected only Translation" % vars_
+            )
             value = grandchildren[0][2]
             require(len(value) % 4 == 0 and value, "Translation value is %d bytes" % len(value))
             pairs = [struct.unpack_from("<HH", value, i) for i in range(0, len(value), 4)]
-            require(pairs == [(0x0409, 1200)],
-                    "translations are %s, expected only 0x0409/1200"
-                    % ["0x%04X/%d" % p for p in pairs])
+            require(
+                pairs == [(0x0409, 1200)],
+                "translations are %s, expected only 0x0409/1200" % ["0x%04X/%d" % p for p in pairs],
+            )
             ok("translation 0x0409/1200 only")
 
 

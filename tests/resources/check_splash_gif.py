@@ -15,16 +15,16 @@ WIDTH, HEIGHT = 484, 493
 BACK = (192, 192, 255)
 
 
-
-
 class Reader:
     def __init__(self, data):
         self.data = data
         self.pos = 0
 
     def take(self, n, what):
-        require(self.pos + n <= len(self.data), "file ends inside %s (offset %d)" % (what, self.pos))
-        chunk = self.data[self.pos:self.pos + n]
+        require(
+            self.pos + n <= len(self.data), "file ends inside %s (offset %d)" % (what, self.pos)
+        )
+        chunk = self.data[self.pos : self.pos + n]
         self.pos += n
         return chunk
 
@@ -97,20 +97,26 @@ def check(path):
     require(r.take(6, "header") == b"GIF89a", "signature is not GIF89a")
     ok("signature GIF89a")
 
-    width, height, packed, background, _aspect = struct.unpack("<HHBBB", r.take(7, "logical screen descriptor"))
-    require((width, height) == (WIDTH, HEIGHT),
-            "logical screen is %dx%d, expected %dx%d" % (width, height, WIDTH, HEIGHT))
+    width, height, packed, background, _aspect = struct.unpack(
+        "<HHBBB", r.take(7, "logical screen descriptor")
+    )
+    require(
+        (width, height) == (WIDTH, HEIGHT),
+        "logical screen is %dx%d, expected %dx%d" % (width, height, WIDTH, HEIGHT),
+    )
     ok("logical screen %dx%d" % (width, height))
 
     require(packed & 0x80, "no global colour table")
     entries = 2 << (packed & 0x07)
     require(entries == 256, "global colour table has %d entries, expected 256" % entries)
     table = r.take(3 * entries, "global colour table")
-    palette = [tuple(table[i:i + 3]) for i in range(0, len(table), 3)]
+    palette = [tuple(table[i : i + 3]) for i in range(0, len(table), 3)]
     ok("global colour table of 256 entries")
 
-    require(palette[background] == BACK,
-            "background index %d is colour %s, expected %s" % (background, palette[background], BACK))
+    require(
+        palette[background] == BACK,
+        "background index %d is colour %s, expected %s" % (background, palette[background], BACK),
+    )
     ok("background index %d is %s" % (background, BACK))
 
     frames = []
@@ -123,15 +129,19 @@ def check(path):
             body = r.sub_blocks("extension")
             if label == 0xF9:
                 require(len(body) >= 1, "graphic control extension is empty")
-                require(not (body[0] & 0x01), "a graphic control extension sets the transparency flag")
+                require(
+                    not (body[0] & 0x01), "a graphic control extension sets the transparency flag"
+                )
             continue
-        require(introducer == 0x2C, "unexpected block 0x%02X at offset %d" % (introducer, r.pos - 1))
+        require(
+            introducer == 0x2C, "unexpected block 0x%02X at offset %d" % (introducer, r.pos - 1)
+        )
         left, top, w, h, flags = struct.unpack("<HHHHB", r.take(9, "image descriptor"))
         frame_palette = palette
         if flags & 0x80:
             n = 2 << (flags & 0x07)
             raw = r.take(3 * n, "local colour table")
-            frame_palette = [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
+            frame_palette = [tuple(raw[i : i + 3]) for i in range(0, len(raw), 3)]
         min_code_size = r.byte("LZW minimum code size")
         lzw = r.sub_blocks("image data")
         frames.append((left, top, w, h, flags, frame_palette, min_code_size, lzw))
@@ -141,15 +151,20 @@ def check(path):
 
     require(len(frames) == 1, "%d image descriptors, expected 1" % len(frames))
     left, top, w, h, flags, frame_palette, min_code_size, lzw = frames[0]
-    require((left, top, w, h) == (0, 0, WIDTH, HEIGHT),
-            "the frame is %dx%d at (%d,%d), expected the whole screen" % (w, h, left, top))
+    require(
+        (left, top, w, h) == (0, 0, WIDTH, HEIGHT),
+        "the frame is %dx%d at (%d,%d), expected the whole screen" % (w, h, left, top),
+    )
     require(not (flags & 0x40), "the frame is interlaced")
     ok("one frame, %dx%d, not interlaced" % (w, h))
 
     pixels = lzw_decode(lzw, min_code_size, w * h)
     for x, y in ((0, 0), (w - 1, 0), (0, h - 1), (w - 1, h - 1)):
         index = pixels[y * w + x]
-        require(index < len(frame_palette), "pixel (%d,%d) has index %d outside the table" % (x, y, index))
+        require(
+            index < len(frame_palette),
+            "pixel (%d,%d) has index %d outside the table" % (x, y, index),
+        )
         colour = frame_palette[index]
         require(colour == BACK, "pixel (%d,%d) is %s, expected %s" % (x, y, colour, BACK))
     ok("pixel (0,0) and the corners are %s" % (BACK,))

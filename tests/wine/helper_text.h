@@ -52,3 +52,12 @@ inline long long msSinceProcessStart(HWND hwnd) {
     GetSystemTimeAsFileTime(&now);
     return static_cast<long long>((fileTimeTicks(now) - fileTimeTicks(created)) / 10000);
 }
+
+// Milliseconds since 1970 as the host's clock counts them, so that the test
+// scripts can put what the helpers saw on their own time line.
+inline unsigned long long unixMsNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    constexpr unsigned long long kUnixEpoch = 116444736000000000ULL; // in 100 ns since 1601
+    return (fileTimeTicks(now) - kUnixEpoch) / 10000;
+}

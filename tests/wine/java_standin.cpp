@@ -83,13 +83,6 @@ bool readFile(const std::wstring &path, std::string &out) {
     return true;
 }
 
-std::string unixMsNow() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    constexpr unsigned long long kUnixEpoch = 116444736000000000ULL; // in 100 ns since 1601
-    return std::to_string((fileTimeTicks(now) - kUnixEpoch) / 10000);
-}
-
 bool appendRecord(const std::wstring &path, const std::string &text) {
     HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -135,7 +128,7 @@ Config readConfig(const std::wstring &dir) {
 } // namespace
 
 int wmain() {
-    const std::string startedMs = unixMsNow();
+    const std::string startedMs = std::to_string(unixMsNow());
     Config cfg = readConfig(moduleDir());
 
     STARTUPINFOW si{};
@@ -170,6 +163,6 @@ int wmain() {
     if (!appendRecord(cfg.record, rec)) return 90;
 
     Sleep(cfg.stayMs);
-    if (!appendRecord(cfg.record, "ended_ms=" + unixMsNow() + "\n")) return 91;
+    if (!appendRecord(cfg.record, "ended_ms=" + std::to_string(unixMsNow()) + "\n")) return 91;
     return static_cast<int>(cfg.exitCode);
 }

@@ -1,14 +1,22 @@
-// Waits for a message box, reports its caption, text, buttons and icon, and
-// presses OK. Usage: msgbox.exe [--timeout MS] [--delay MS] [--leave] [CAPTION]
-// --delay waits that long after the box was found before pressing OK, as a
+// Waits for message boxes, reports each one's caption, text, buttons and icon,
+// and answers it.
+// Usage: msgbox.exe [--timeout MS] [--delay MS] [--answer HOW] [--leave]
+//                   [--series MS:HOW,...] [CAPTION]
+// --timeout bounds the search for each box (10 s unless given);
+// --delay waits that long after the box was found before answering it, as a
 // user who reads it;
-// --leave reports the box and leaves it open.
-// Prints key=value lines; text has CR, LF, tab and backslash escaped so that a
-// shell can compare it on one line; ms_since_start is the box's process age
-// when the box was found.
-// Exit: 0 answered, 1 usage, 2 no box in time, 3 answered but not an OK-only
-// box without icon, 4 the box stayed after OK, 5 the box went before it was
-// answered.
+// --answer answers with the OK button (ok, the default), the Enter key
+// (enter), the Esc key (esc) or the box's close box (close);
+// --leave reports the box and leaves it open;
+// --series answers several boxes in turn, each with its own delay and way,
+// until one does not come within the timeout.
+// Prints key=value lines per box, ending with result=N; text has CR, LF, tab
+// and backslash escaped so that a script can compare it on one line;
+// ms_since_start is the box's process age when the box was found, found_unix_ms
+// and answered_unix_ms the host's clock.
+// Result and exit status (of the last box): 0 answered, 1 usage, 2 no box in
+// time, 3 answered but not an OK-only box without icon, 4 the box stayed after
+// the answer, 5 the box went before it was answered.
 #include "helper_text.h"
 
 #include <windows.h>
@@ -82,28 +90,27 @@ BOOL CALLBACK inspectChild(HWND child, LPARAM lp) {
     return TRUE;
 }
 
-} // namespace
-
-int wmain(int argc, wchar_t **argv) {
-    DWORD timeoutMs = 10000;
+struct Answer {
     DWORD delayMs = 0;
-    const wchar_t *caption = nullptr;
-    bool leave = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::wcscmp(argv[i], L"--timeout") == 0 && i + 1 < argc)
-            timeoutMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
-        else if (std::wcscmp(argv[i], L"--delay") == 0 && i + 1 < argc)
-            delayMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
-        else if (std::wcscmp(argv[i], L"--leave") == 0)
-            leave = true;
-        else if (argv[i][0] == L'-' && argv[i][1] == L'-') {
-            std::fprintf(stderr,
-                         "usage: msgbox.exe [--timeout MS] [--delay MS] [--leave] [CAPTION]\n");
-            return 1;
-        } else
-            caption = argv[i];
-    }
+    std::wstring how = L"ok";
+};
 
+// Gives the answer as a user would: a click on OK, a key press that reaches
+// the box's focus (its OK button), or a click on the close box.
+void Give(HWND box, const std::wstring &how) {
+    HWND ok = GetDlgItem(box, IDOK);
+    if (how == L"enter" || how == L"esc") {
+        const WPARAM key = how == L"enter" ? VK_RETURN : VK_ESCAPE;
+        PostMessageW(ok, WM_KEYDOWN, key, 1);
+        PostMessageW(ok, WM_KEYUP, key, 0xC0000001);
+    } else if (how == L"close") {
+        PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else {
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    }
+}
+
+int AnswerOne(const wchar_t *caption, DWORD timeoutMs, const Answer &answer, bool leave) {
     Search search{caption, nullptr};
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
@@ -112,11 +119,12 @@ int wmain(int argc, wchar_t **argv) {
         Sleep(50);
     }
     if (!search.found) {
-        std::printf("found=0\n");
+        std::printf("found=0\nresult=2\n");
         return 2;
     }
     HWND box = search.found;
     const long long foundMs = msSinceProcessStart(box);
+    const unsigned long long foundUnixMs = unixMsNow();
     // The text control may still be filling in just after the box turns visible.
     const DWORD settleMs = 100;
     Sleep(settleMs);
@@ -141,31 +149,81 @@ int wmain(int argc, wchar_t **argv) {
     std::printf("found=1\n");
     std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
     std::printf("ms_since_start=%lld\n", foundMs);
+    std::printf("found_unix_ms=%llu\n", foundUnixMs);
     std::printf("caption=%s\n", escaped(windowText(box)).c_str());
     std::printf("has_text_control=%d\n", textCtl ? 1 : 0);
     std::printf("text=%s\n", escaped(text).c_str());
     std::printf("buttons=%s\n", buttons.c_str());
     std::printf("icon=%d\n", shape.icon ? 1 : 0);
+
+    const int okOnly = shape.buttons.size() == 1 && shape.buttons[0] == IDOK && !shape.icon;
+    int result = okOnly ? 0 : 3;
+    if (!leave) {
+        if (answer.delayMs > settleMs) Sleep(answer.delayMs - settleMs);
+        if (!IsWindow(box)) {
+            result = 5;
+        } else {
+            Give(box, answer.how);
+            deadline = GetTickCount64() + 5000;
+            while (IsWindow(box) && GetTickCount64() < deadline)
+                Sleep(20);
+            if (IsWindow(box)) result = 4;
+            std::printf("answered_unix_ms=%llu\n", unixMsNow());
+        }
+    }
+    std::printf("result=%d\n", result);
     std::fflush(stdout);
+    return result;
+}
 
-    bool okOnly = shape.buttons.size() == 1 && shape.buttons[0] == IDOK && !shape.icon;
-    if (leave) return okOnly ? 0 : 3;
-
-    if (delayMs > settleMs) Sleep(delayMs - settleMs);
-    if (!IsWindow(box)) {
-        std::printf("gone=1\n");
-        return 5;
+// "MS:HOW,MS:HOW,..."
+bool ParseSeries(const std::wstring &text, std::vector<Answer> &series) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find(L',', pos);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring item = text.substr(pos, end - pos);
+        const std::size_t colon = item.find(L':');
+        if (colon == std::wstring::npos) return false;
+        series.push_back(
+            {static_cast<DWORD>(std::wcstoul(item.c_str(), nullptr, 10)), item.substr(colon + 1)});
+        pos = end + 1;
     }
+    return !series.empty();
+}
 
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-    deadline = GetTickCount64() + 5000;
-    while (IsWindow(box) && GetTickCount64() < deadline)
-        Sleep(20);
-    if (IsWindow(box)) {
-        std::printf("closed=0\n");
-        return 4;
+} // namespace
+
+int wmain(int argc, wchar_t **argv) {
+    DWORD timeoutMs = 10000;
+    Answer single;
+    std::vector<Answer> series;
+    const wchar_t *caption = nullptr;
+    bool leave = false;
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::wcscmp(argv[i], L"--timeout") == 0 && hasValue)
+            timeoutMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
+        else if (std::wcscmp(argv[i], L"--delay") == 0 && hasValue)
+            single.delayMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
+        else if (std::wcscmp(argv[i], L"--answer") == 0 && hasValue)
+            single.how = argv[++i];
+        else if (std::wcscmp(argv[i], L"--series") == 0 && hasValue) {
+            if (!ParseSeries(argv[++i], series)) return 1;
+        } else if (std::wcscmp(argv[i], L"--leave") == 0)
+            leave = true;
+        else if (argv[i][0] == L'-' && argv[i][1] == L'-') {
+            std::fprintf(stderr, "usage: msgbox.exe [--timeout MS] [--delay MS] [--answer "
+                                 "ok|enter|esc|close] [--leave] [--series MS:HOW,...] [CAPTION]\n");
+            return 1;
+        } else
+            caption = argv[i];
     }
-    std::printf("closed=1\n");
-    return okOnly ? 0 : 3;
+    if (series.empty()) series.push_back(single);
+    int result = 0;
+    for (const Answer &answer : series) {
+        result = AnswerOne(caption, timeoutMs, answer, leave);
+        if (result == 2) break;
+    }
+    return result;
 }

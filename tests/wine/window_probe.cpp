@@ -1,14 +1,21 @@
 // Finds a top-level window by its caption and reports what a user would see of
-// it; can also close, minimise, maximise, move or resize it and wait for it to
-// hide. Close, minimise, maximise, restore and move are posted as another
-// program would, without waiting for the window's thread.
+// it; can also act on it as a user or another program would, and wait for it
+// to hide. Every action but --client and --logoff is posted without waiting
+// for the window's thread.
 // Usage: window_probe.exe [--timeout MS] [--any] [ACTION...] CAPTION
 //   --any             also accept a hidden window
 //   --at MS           wait until the window's process has run MS ms (or the
-//                     window is gone); prints at_ms and at_window
-//   --close | --minimize | --maximize | --restore
+//                     window is gone); prints at_ms, at_unix_ms and at_window
+//   --close           WM_CLOSE, as taskkill without /f
+//   --sysclose        the system menu's Close (WM_SYSCOMMAND SC_CLOSE)
+//   --quit            WM_QUIT to the window's thread
+//   --logoff          WM_QUERYENDSESSION, then WM_ENDSESSION, as at logoff;
+//                     prints query_answer (the window's answer to the query)
+//   --minimize | --maximize | --restore | --show
 //   --move X Y        move the window's top left corner to X, Y
 //   --client W H      resize so that the client area is W x H
+//   --kill IMAGE      end every process of that image name as taskkill /f
+//                     does (exit code 1); prints killed (how many)
 //   --sleep MS
 //   --wait-hidden MS  wait until the window is hidden or gone
 // Prints key=value lines. Exit: 0 done, 1 usage, 2 no window in time,
@@ -16,6 +23,8 @@
 #include "helper_text.h"
 
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -74,8 +83,9 @@ void report(HWND hwnd, const char *prefix) {
 
 int usage() {
     std::fprintf(stderr, "usage: window_probe.exe [--timeout MS] [--any] [--at MS|--close|"
-                         "--minimize|--maximize|--restore|--move X Y|--client W H|--sleep MS|"
-                         "--wait-hidden MS]... CAPTION\n");
+                         "--sysclose|--quit|--logoff|--minimize|--maximize|--restore|--show|"
+                         "--move X Y|--client W H|--kill IMAGE|--sleep MS|--wait-hidden MS]... "
+                         "CAPTION\n");
     return 1;
 }
 
@@ -83,7 +93,39 @@ struct Action {
     std::wstring name;
     long a = 0;
     long b = 0;
+    std::wstring image;
 };
+
+int KillImage(const std::wstring &image) {
+    int killed = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, image.c_str()) != 0) continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+        if (process && TerminateProcess(process, 1)) ++killed;
+        if (process) CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return killed;
+}
+
+// What a session's end sends each top-level window, one after the other.
+void LogOff(HWND hwnd) {
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
+                            &answer))
+        std::printf("query_answer=%lu\n", static_cast<unsigned long>(answer));
+    else
+        std::printf("query_answer=none\n");
+    DWORD_PTR ignored = 0;
+    const LRESULT ended = SendMessageTimeoutW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
+                                              SMTO_NORMAL, 10000, &ignored);
+    std::printf("endsession_sent=%d\n", ended ? 1 : 0);
+}
 
 } // namespace
 
@@ -99,15 +141,20 @@ int wmain(int argc, wchar_t **argv) {
             out = std::wcstol(argv[++i], nullptr, 10);
             return true;
         };
-        Action act{arg};
+        Action act{arg, 0, 0, {}};
         if (arg == L"--timeout") {
             long t = 0;
             if (!number(t)) return usage();
             timeoutMs = static_cast<DWORD>(t);
         } else if (arg == L"--any") {
             anyVisibility = true;
-        } else if (arg == L"--close" || arg == L"--minimize" || arg == L"--maximize" ||
-                   arg == L"--restore") {
+        } else if (arg == L"--close" || arg == L"--sysclose" || arg == L"--quit" ||
+                   arg == L"--logoff" || arg == L"--minimize" || arg == L"--maximize" ||
+                   arg == L"--restore" || arg == L"--show") {
+            actions.push_back(act);
+        } else if (arg == L"--kill") {
+            if (i + 1 >= argc) return usage();
+            act.image = argv[++i];
             actions.push_back(act);
         } else if (arg == L"--client" || arg == L"--move") {
             if (!number(act.a) || !number(act.b)) return usage();
@@ -145,6 +192,16 @@ int wmain(int argc, wchar_t **argv) {
     for (const Action &act : actions) {
         if (act.name == L"--close") {
             PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        } else if (act.name == L"--sysclose") {
+            PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else if (act.name == L"--quit") {
+            PostThreadMessageW(GetWindowThreadProcessId(hwnd, nullptr), WM_QUIT, 0, 0);
+        } else if (act.name == L"--logoff") {
+            LogOff(hwnd);
+        } else if (act.name == L"--show") {
+            ShowWindowAsync(hwnd, SW_SHOW);
+        } else if (act.name == L"--kill") {
+            std::printf("killed=%d\n", KillImage(act.image));
         } else if (act.name == L"--minimize") {
             ShowWindowAsync(hwnd, SW_MINIMIZE);
         } else if (act.name == L"--maximize") {
@@ -163,8 +220,7 @@ int wmain(int argc, wchar_t **argv) {
             const char *state = !IsWindow(hwnd)         ? "gone"
                                 : IsWindowVisible(hwnd) ? "shown"
                                                         : "hidden";
-            std::printf("at_ms=%lld\nat_window=%s\n", now, state);
-            std::fflush(stdout);
+            std::printf("at_ms=%lld\nat_unix_ms=%llu\nat_window=%s\n", now, unixMsNow(), state);
         } else if (act.name == L"--client") {
             RECT r{0, 0, act.a, act.b};
             AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
@@ -192,7 +248,8 @@ int wmain(int argc, wchar_t **argv) {
             std::fflush(stdout);
             if (hiddenAt < 0) return 3;
         }
+        // A caller may end the probe while it waits for its next moment.
+        std::fflush(stdout);
     }
-    std::fflush(stdout);
     return 0;
 }

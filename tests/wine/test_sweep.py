@@ -1,0 +1,336 @@
+"""The randomised sweep: the launcher run many times, each run a plan drawn by Hypothesis (set-up,
+the server's life and exit code, whether the run waits for the watch, outside events with their
+times, the box answers), checked afterwards for what must hold whatever was drawn. A failing
+plan is shrunk to the smallest one that still fails."""
+import hashlib
+import random
+import shutil
+import time
+from dataclasses import dataclass
+
+from hypothesis import HealthCheck, Phase, given, seed, settings
+from hypothesis import strategies as st
+from hypothesis.database import DirectoryBasedExampleDatabase
+
+from winesetup.build import ROOT
+from winesetup.install import TOOLS, add_runtime, put_runtime, put_standin
+from winesetup.install import put_support_files
+from winesetup.prefix import text_of
+from winesetup.product import CAPTION, SUPPORT_DIR, SUPPORT_FILES, TEXT_COPY_ERROR
+from winesetup.product import TEXT_NO_RUNTIME, TEXT_NO_VERSION, TEXT_SEARCH_ERROR
+from winesetup.records import all_starts, start_problems, starts
+from winesetup.runs import blocks, box_reports
+from winesetup.scenario import APP, ARTIFACTS, Scenario
+
+SETUPS = ("good", "no-support-folder", "non-numeric-first", "empty-javahome", "no-java-exe")
+BOXES = {  # what each set-up shows, in order
+    "no-key": [TEXT_NO_RUNTIME],
+    "old-only": [TEXT_NO_VERSION],
+    "non-numeric-first": ["Type mismatch", TEXT_SEARCH_ERROR],
+    "no-support-folder": ["Path not found.", TEXT_COPY_ERROR],
+    "no-java-exe": ["Run-time error '2':\r\n\r\nFile not found."],
+}
+ENDS_ITSELF = ("no-key", "old-only", "no-java-exe")  # with status 1 after its box
+STOPS = ("close", "sysclose", "quit")  # what ends the launcher from outside
+KINDS = STOPS + ("logoff", "kill", "minimize", "maximize", "restore", "show", "move")
+WATCH_MS, MARGIN_MS = 30000, 4000  # the watch's interval; an end comes this long after its cause
+
+
+@dataclass(frozen=True)
+class Event:
+    kind: str
+    at_ms: int  # the launcher process's age
+    x: int = 0  # where a move puts the window
+    y: int = 0
+
+
+@dataclass(frozen=True)
+class Plan:
+    setup: str
+    blank_home: bool  # the runtime under Program Files, else in C:\Java\jre6
+    present: tuple  # support files already in the runtime
+    stay_ms: int  # how long the server runs
+    exit_code: int
+    watch: bool  # the run waits for the watch to end the launcher
+    events: tuple
+    answers: tuple  # per box: how long it stays open (ms), and how it is answered
+
+
+# Most events in the first ten seconds, the splash's and the boxes' time; one in six later, up to
+# the second watch tick.
+at_ms = st.tuples(st.integers(0, 5), st.integers(0, 100)).map(
+    lambda t: t[1] * 100 if t[0] < 5 else 10000 + t[1] * 550
+)
+events = st.builds(Event, st.sampled_from(KINDS), at_ms, st.integers(0, 49), st.integers(0, 39))
+answer = st.tuples(
+    st.integers(0, 60).map(lambda n: n * 100), st.sampled_from(("ok", "enter", "esc", "close"))
+)
+plans = st.builds(
+    Plan,
+    setup=st.sampled_from(SETUPS + ("old-only", "no-key")),
+    blank_home=st.booleans(),
+    present=st.lists(st.sampled_from(SUPPORT_FILES), unique=True).map(lambda f: tuple(sorted(f))),
+    stay_ms=st.integers(0, 80).map(lambda n: n * 500),
+    exit_code=st.sampled_from((0, 1, 3, 259)),
+    watch=st.integers(0, 4).map(lambda n: n == 4),
+    events=st.lists(events, max_size=3).map(lambda e: tuple(sorted(e, key=lambda e: e.at_ms))),
+    answers=st.lists(answer, min_size=4, max_size=4).map(tuple),
+)
+
+
+@dataclass
+class Expected:
+    boxes: list
+    record: str  # the stand-in that must start, or ""
+    home: str  # its runtime's home ("": java by the program search)
+    ends_itself: bool
+    copies: list  # the support files the launcher copies, by the Windows path of the copy
+
+
+def expected(plan, home):
+    """What the set-up leads to when the launch sequence runs."""
+    runtime = plan.setup in ("good", "no-support-folder")
+    record = "runtime" if runtime else "" if plan.setup in ENDS_ITSELF else "path"
+    copying = plan.setup in ("good", "no-java-exe")
+    copies = [rf"{home}\{f}" for f in SUPPORT_FILES if copying and f not in plan.present]
+    ends_itself = plan.setup in ENDS_ITSELF
+    return Expected(BOXES.get(plan.setup, []), record, home * runtime, ends_itself, copies)
+
+
+def lay_out(pfx, plan, home):
+    """The plan's set-up; answers the runtime homes it made. Whatever a set-up registers, "java"
+    by the program search finds a stand-in, so that a start from the wrong place is recorded."""
+    put_standin(pfx, r"C:\windows", "path", plan.stay_ms, plan.exit_code)
+    if plan.setup in ("no-key", "empty-javahome"):
+        if plan.setup == "empty-javahome":
+            add_runtime(pfx, "1.6.0_45", "")
+        return []
+    if plan.setup == "old-only":
+        put_runtime(pfx, "1.4", r"C:\Java\jre14", "jre14")
+        put_runtime(pfx, "1.4.2_19", r"C:\Java\jre142", "jre142")
+        return [r"C:\Java\jre14", r"C:\Java\jre142"]
+    if plan.setup != "no-support-folder":
+        put_support_files(pfx)
+    if plan.setup == "non-numeric-first":  # Wine lists "(beta)" before the good runtime
+        put_runtime(pfx, "(beta)", r"C:\Java\beta", "beta")
+        put_runtime(pfx, "1.6.0_45", home, "runtime")
+        return [r"C:\Java\beta", home]
+    put_runtime(pfx, "1.6.0_45", home, "runtime", plan.stay_ms, plan.exit_code)
+    if plan.setup == "no-java-exe":
+        pfx.unix(rf"{home}\bin\java.exe").unlink()
+    for f in plan.present if plan.setup != "no-support-folder" else ():
+        pfx.unix(rf"{home}\{f}").write_text(f"older {f}, must stay\n")
+    return [home]
+
+
+def checksums(pfx, homes):
+    """The files below the runtime homes with their checksums, by Windows path."""
+    files = [(home, p) for home in homes for p in pfx.unix(home).rglob("*") if p.is_file()]
+    return {
+        rf"{home}\{p.relative_to(pfx.unix(home))}".replace("/", "\\"): md5(p) for home, p in files
+    }
+
+
+def md5(path):
+    return hashlib.md5(path.read_bytes()).hexdigest()
+
+
+@dataclass
+class Observed:
+    launched: float  # when the launcher was started, in ms since 1970
+    found_ms: int  # the launcher's age when window_probe.exe found its window
+    events: list  # (event kind, window_probe.exe's report at its moment) of the events reached
+    boxes: list  # msgbox.exe's reports, one per box
+    status: int  # None while the launcher runs
+    end_ms: int  # when it ended, or when the run stopped looking while it ran
+    starts: dict  # every record's starts
+    before: dict  # checksums of the runtimes' files
+    after: dict
+    sources: dict  # the checksum each copy must have
+
+    def ms(self, unix_ms):
+        return int(unix_ms) - self.launched
+
+
+def run(sc, plan, expect, homes):
+    """Runs the launcher under the plan's events and box answers until the run has shown what it
+    must: the launcher's end, or for a run that neither waits for the watch nor has an event
+    that ends it, a start one second old after the last event."""
+    last_event = max((e.at_ms for e in plan.events), default=0)
+    deadline = 20000 + last_event + sum(d for d, _ in plan.answers)
+    deadline += (plan.stay_ms + 40000) * plan.watch
+    more = lambda e: {"move": f"{e.x} {e.y}", "kill": "java.exe"}.get(e.kind, "")  # noqa: E731
+    args = " ".join(f"--at {e.at_ms} --{e.kind} {more(e)}" for e in plan.events).split()
+    before = checksums(sc.pfx, homes)
+    launcher = sc.launch()
+    outs = [open(sc.work / name, "w+", errors="replace") for name in ("probe.out", "boxes.out")]
+    series = ",".join(f"{d}:{how}" for d, how in plan.answers * 2)
+    helpers = [
+        sc.pfx.popen(rf"{TOOLS}\window_probe.exe", "--any", *args, CAPTION, stdout=outs[0]),
+        sc.pfx.popen(rf"{TOOLS}\msgbox.exe", "--timeout", str(deadline), "--series", series,
+                     CAPTION, stdout=outs[1]),
+    ]  # fmt: skip
+    must_end = plan.watch or any(e.kind in STOPS for e in plan.events)
+    seen_ms = None
+    while launcher.wait(0.1) is None and launcher.ms() < deadline:
+        if seen_ms is None and expect.record and starts(sc.pfx, expect.record):
+            seen_ms = launcher.ms()
+        if not must_end and seen_ms and launcher.ms() >= max(last_event, seen_ms) + 1000:
+            break
+    end_ms = launcher.end_ms or launcher.ms()
+    # The launcher may end right after the start, before the server has written its record, and
+    # msgbox.exe reports a box's end once the box is gone, which may be the launcher's end.
+    waited = time.monotonic() + 3
+    while time.monotonic() < waited and (
+        launcher.end_ms
+        and expect.record
+        and not starts(sc.pfx, expect.record)
+        or text_of(outs[1]).count("found=1") > text_of(outs[1]).count("result=")
+    ):
+        time.sleep(0.05)
+    for helper in helpers:
+        helper.kill()
+        helper.wait()
+    reports = blocks(text_of(outs[0]), "at_ms")
+    source = {c: sc.pfx.unix(rf"{SUPPORT_DIR}\{c.rsplit(chr(92), 1)[1]}") for c in expect.copies}
+    assert not launcher.crash(), "Wine reports a crash"
+    return Observed(
+        launched=launcher.started * 1000,
+        found_ms=int(reports[0].get("ms_since_start", 0)) if reports else 0,
+        events=[(e.kind, report) for e, report in zip(plan.events, reports[1:])],
+        boxes=[b for b in box_reports(text_of(outs[1])) if b.get("found") == "1"],
+        status=launcher.proc.returncode,
+        end_ms=end_ms,
+        starts={name: found for name, found in all_starts(sc.pfx).items() if found},
+        before=before,
+        after=checksums(sc.pfx, homes),
+        sources={c: md5(path) for c, path in source.items()},
+    )
+
+
+def before_tick(got, stop):
+    """Whether the first close or quit came before the first tick. The tick comes 2000 ms after
+    the window, so one before 1800 ms beats it; the sequence's first step hides the window, so one
+    that finds it hidden after it was shown comes after the tick. Near the tick the run's own
+    outcome tells which of the two it met."""
+    if int(stop["at_ms"]) < 1800:
+        return True
+    if stop["at_window"] == "hidden" and int(stop["at_ms"]) >= got.found_ms + 200:
+        return False
+    return not got.boxes and got.status == 0 and not got.starts
+
+
+def check(expect, got):
+    """What must hold whatever the plan: the boxes the set-up allows in their order, at most one
+    server start and exactly the right one, the runtime's files, and the launcher's end as what
+    ends it allows."""
+    acted = [(kind, r) for kind, r in got.events if r.get("at_window") in ("shown", "hidden")]
+    stops = [r for kind, r in acted if kind in STOPS]
+    quits = [got.ms(r["at_unix_ms"]) for kind, r in acted if kind == "quit"]
+    for kind, r in acted:  # the launcher never holds up a logoff
+        assert kind != "logoff" or r.get("query_answer") == "1" or got.status is not None, r
+    closed_first = stops and before_tick(got, stops[0])
+    if closed_first:  # nothing is launched
+        expect = Expected([], "", "", False, [])
+
+    # A quit ends the boxes still open and to come at once (result 5: gone before its answer).
+    texts, remaining = [b["text"] for b in got.boxes], iter(expect.boxes)
+    for box in got.boxes:
+        assert box["caption"] == CAPTION and box["result"] in ((0, 5) if quits else (0,)), box
+    assert all(t in remaining for t in texts) if quits else texts == expect.boxes, texts
+    assert set(got.starts) <= {expect.record}, "a stand-in started that must not"
+    if expect.record:
+        assert expect.record in got.starts, "the server was not started"
+        assert start_problems(got.starts[expect.record], APP, expect.home) == []
+    assert got.after == got.before | {c: got.sources[c] for c in expect.copies}, "runtime files"
+
+    # The launcher's end: each cause allows an end from its earliest moment to its latest one
+    # (and MARGIN_MS more).
+    causes, server = {}, got.starts.get(expect.record, [{}])[0]
+    start_ms = got.ms(server.get("started_ms", got.launched))
+    answered = [got.ms(b["answered_unix_ms"]) for b in got.boxes if "answered_unix_ms" in b]
+    if stops:
+        at = got.ms(stops[0]["at_unix_ms"])
+        causes["a close or quit"] = (at, at if closed_first else max([at, start_ms] + answered))
+    if expect.ends_itself:
+        causes["its last box"] = (0, max(answered + quits + [0]))
+    kills = [got.ms(r["at_unix_ms"]) for kind, r in acted if kind == "kill" and r["killed"] != "0"]
+    gone = [k for k in kills if k >= start_ms]
+    gone += [got.ms(server["ended_ms"])] if "ended_ms" in server else []
+    if server and gone:  # the watch's first tick after the server's end
+        causes["the watch"] = (max(min(gone), start_ms + WATCH_MS - 1000), min(gone) + WATCH_MS)
+    earliest = min([c[0] for c in causes.values()] + [float("inf")])
+    latest = min([c[1] + MARGIN_MS for c in causes.values()] + [float("inf")])
+    end = f"launcher {'ended' if got.status is not None else 'still ran'} at {got.end_ms} ms"
+    assert got.status in (None, int(expect.ends_itself)), f"exit status; {end}"
+    assert got.status is None or earliest <= got.end_ms, f"{end}, before {causes}"
+    assert got.end_ms <= latest, f"{end}, after {causes} (+{MARGIN_MS} ms)"
+
+
+def attempt(template, plan, k, kept):
+    """The plan in a fresh copy of the template; answers what failed (the run's files then kept
+    in `kept`), or None."""
+    sc = Scenario(template, template.path.parent / f"run-{k}")
+    try:
+        sc.start()
+        home = rf"{template.config.program_files}\Java\jre6" if plan.blank_home else r"C:\Java\jre6"
+        expect = expected(plan, home)
+        homes = lay_out(sc.pfx, plan, home)
+        check(expect, run(sc, plan, expect, homes))
+    except Exception as failure:
+        sc.keep(kept)
+        failure.add_note(f"run {k}: {plan}\nfiles kept in {kept}")
+        return failure
+    finally:
+        sc.pfx.stop()
+        shutil.rmtree(sc.work, ignore_errors=True)
+
+
+def test_sweep(config, lane, templates, request, record_property):
+    """One lane of the sweep in `config`: its share of --sweep-runs, from its own seed. A failure
+    is shrunk within --sweep-shrink-seconds: every plan's outcome is remembered, and once the time
+    is used up a plan not met before counts as passing, so that the final replay stays
+    consistent. The same holds for the runs after --sweep-seconds."""
+    option = request.config.getoption
+    number, lanes = lane
+    name, runs = f"{config.name}-{number}", -(-option("sweep_runs") // lanes)
+    lane_seed = (option("sweep_seed") or random.randrange(10**9)) + number
+    log = ROOT / "build" / "sweep" / f"{name}.log"
+    log.parent.mkdir(parents=True, exist_ok=True)
+    log.write_text(f"sweep {name}: seed {lane_seed}, {runs} runs\n")
+    print(f"sweep {name}: seed {lane_seed}, {runs} runs; log {log}")
+    template, outcomes, started = templates(config), {}, time.monotonic()
+    until = [started + option("sweep_seconds")]  # then the end of the time left for shrinking
+    replay = [f"replay: WL_CONFIGS={config.name} /usr/bin/python3 -m pytest"
+              f" tests/wine/test_sweep.py --sweep-seed {lane_seed} --sweep-runs "]  # fmt: skip
+
+    def one(plan):
+        if plan not in outcomes and time.monotonic() < until[0]:
+            k, t0 = len(outcomes) + 1, time.monotonic()
+            kept = ARTIFACTS / config.name / f"sweep-{name}-{k}"
+            failed = outcomes[plan] = attempt(template, plan, k, kept)
+            with log.open("a") as out:
+                result = f"FAIL: {failed}" if failed else "ok"
+                print(f"run {k}: {plan}\n  {result} ({time.monotonic() - t0:.0f} s)", file=out)
+            if failed and len(replay) == 1:  # the first failure: shrinking begins
+                until[0] = time.monotonic() + option("sweep_shrink_seconds")
+                replay.append(str(k))
+            if failed:
+                failed.add_note("".join(replay))
+        if outcomes.get(plan):
+            raise outcomes[plan]
+
+    # A given seed replays a sweep as it was; otherwise the failures saved before come first.
+    phases = [Phase.explicit, Phase.generate, Phase.shrink]
+    phases += [Phase.reuse] * (not option("sweep_seed"))
+    database = DirectoryBasedExampleDatabase(ROOT / "build" / "hypothesis" / f"sweep-{name}")
+    try:
+        seed(lane_seed)(settings(
+            max_examples=runs, deadline=None, phases=phases, database=database, print_blob=True,
+            report_multiple_bugs=False, suppress_health_check=list(HealthCheck),
+        )(given(plans)(one)))()  # fmt: skip
+    finally:
+        failed = sum(map(bool, outcomes.values()))
+        for key, value in dict(runs=len(outcomes), failed=failed, seed=lane_seed).items():
+            record_property(f"sweep_{key}", value)
+        record_property("sweep_seconds", round(time.monotonic() - started))

@@ -1,0 +1,1 @@
+"""The Wine set-up that the launcher's end-to-end tests, the sweep and the demo share."""
