@@ -30,6 +30,7 @@ ENDS_ITSELF = ("no-key", "old-only", "no-java-exe")  # with status 1 after its b
 STOPS = ("close", "sysclose", "quit")  # what ends the launcher from outside
 KINDS = STOPS + ("logoff", "kill", "minimize", "maximize", "restore", "show", "move")
 ANSWERS = ("ok", "enter", "esc", "close")
+RESULTS = {3: "not OK-only", 4: "stayed after its answer", 5: "went before its answer"}
 WATCH_MS, MARGIN_MS = 30000, 4000  # the watch's interval; an end comes this long after its cause
 
 
@@ -249,11 +250,13 @@ def check(expect, got):
     if closed_first:  # nothing is launched
         expect = Expected([], "", "", False, [])
 
-    # A quit ends the boxes still open and to come at once (result 5: gone before its answer).
+    # A quit ends the boxes still open and to come at once.
     texts, remaining = [b["text"] for b in got.boxes], iter(expect.boxes)
     for box in got.boxes:
-        assert box["caption"] == product.CAPTION and box["result"] in (0, 5 * bool(quits)), box
-    assert all(t in remaining for t in texts) if quits else texts == expect.boxes, texts
+        result, caption = box["result"], box["caption"]
+        assert caption == product.CAPTION
+        assert result in ((0, 5) if quits else (0,)), f"{box['text']!r}: {RESULTS.get(result)}"
+    assert all(t in remaining for t in texts) if quits else texts == expect.boxes
     assert set(got.starts) <= {expect.record}, "a stand-in started that must not"
     if expect.record:
         assert expect.record in got.starts, "the server was not started"
@@ -277,10 +280,11 @@ def check(expect, got):
         causes["the watch"] = (max(min(gone), start_ms + WATCH_MS - 1000), min(gone) + WATCH_MS)
     earliest = min([c[0] for c in causes.values()] + [float("inf")])
     latest = min([c[1] + MARGIN_MS for c in causes.values()] + [float("inf")])
-    end = f"launcher {'ended' if got.status is not None else 'still ran'} at {got.end_ms} ms"
-    assert got.status in (None, int(expect.ends_itself)), f"exit status; {end}"
-    assert got.status is None or earliest <= got.end_ms, f"{end}, before {causes}"
-    assert got.end_ms <= latest, f"{end}, after {causes} (+{MARGIN_MS} ms)"
+    status, end_ms = got.status, got.end_ms
+    end = f"launcher {'ended' if status is not None else 'still ran'} at {end_ms} ms"
+    assert status in (None, int(expect.ends_itself)), end
+    assert status is None or earliest <= end_ms, f"{end}, before {causes}"
+    assert end_ms <= latest, f"{end}, after {causes} (+{MARGIN_MS} ms)"
 
 
 def attempt(template, plan, k, kept):
