@@ -37,20 +37,30 @@ inline unsigned long long fileTimeTicks(const FILETIME &t) {
     return value.QuadPart;
 }
 
+// When the process `pid` was created, in 100 ns since 1601; 0 when it cannot be told.
+inline unsigned long long processCreated(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return 0;
+    FILETIME created, exited, kernel, user;
+    BOOL ok = GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    return ok ? fileTimeTicks(created) : 0;
+}
+
+// Milliseconds since the process created at `created` (100 ns since 1601), or -1.
+inline long long msSince(unsigned long long created) {
+    if (!created) return -1;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<long long>((fileTimeTicks(now) - created) / 10000);
+}
+
 // Milliseconds since the window's process was created, so that timings do not
 // depend on how late the helper itself started.
 inline long long msSinceProcessStart(HWND hwnd) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return -1;
-    FILETIME created, exited, kernel, user;
-    BOOL ok = GetProcessTimes(process, &created, &exited, &kernel, &user);
-    CloseHandle(process);
-    if (!ok) return -1;
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    return static_cast<long long>((fileTimeTicks(now) - fileTimeTicks(created)) / 10000);
+    return msSince(processCreated(pid));
 }
 
 // Milliseconds since 1970 as the host's clock counts them, so that the test

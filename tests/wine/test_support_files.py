@@ -8,11 +8,11 @@ def test_support_files_copied(sc):
     put_support_files(sc.pfx)
     put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6")
     jdc = sc.pfx.unix(rf"{JRE6}\lib\ext\jdc.jar")
-    jdc.write_text("older jdc, must stay\n")
+    jdc.write_bytes(b"older jdc, must stay\n")
     sc.launch()
     sc.server("jre6")
     sc.copied(JRE6, (r"lib\ext\Comm.jar", r"lib\javax.comm.properties", r"bin\Win32com.dll"))
-    assert jdc.read_text() == "older jdc, must stay\n", "existing lib\\ext\\jdc.jar was replaced"
+    assert jdc.read_bytes() == b"older jdc, must stay\n", "existing lib\\ext\\jdc.jar was replaced"
     assert sc.tree(JRE6) == sorted(RUNTIME_FILES + COPIED_FILES)
 
 

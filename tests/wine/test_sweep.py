@@ -1,10 +1,8 @@
-"""The randomised sweep: the launcher run many times, each run a plan drawn by Hypothesis (set-up,
-the server's life and exit code, whether the run waits for the watch, outside events with their
-times, the box answers), checked afterwards for what must hold whatever was drawn. A failing
-plan is shrunk to the smallest one that still fails."""
+"""The randomised sweep: many runs of the launcher, each a plan drawn by Hypothesis (set-up, the
+server's life and exit code, whether the run waits for the watch, outside events, the boxes'
+answers) and checked for what must hold whatever was drawn; a failing plan is shrunk."""
 import hashlib
 import random
-import shutil
 import time
 from dataclasses import dataclass
 
@@ -12,27 +10,27 @@ from hypothesis import HealthCheck, Phase, given, seed, settings
 from hypothesis import strategies as st
 from hypothesis.database import DirectoryBasedExampleDatabase
 
+from winesetup import install, product
 from winesetup.build import ROOT
-from winesetup.install import TOOLS, add_runtime, put_runtime, put_standin
-from winesetup.install import put_support_files
 from winesetup.prefix import text_of
-from winesetup.product import CAPTION, SUPPORT_DIR, SUPPORT_FILES, TEXT_COPY_ERROR
-from winesetup.product import TEXT_NO_RUNTIME, TEXT_NO_VERSION, TEXT_SEARCH_ERROR
 from winesetup.records import all_starts, start_problems, starts
 from winesetup.runs import blocks, box_reports
 from winesetup.scenario import APP, ARTIFACTS, Scenario
 
-SETUPS = ("good", "no-support-folder", "non-numeric-first", "empty-javahome", "no-java-exe")
 BOXES = {  # what each set-up shows, in order
-    "no-key": [TEXT_NO_RUNTIME],
-    "old-only": [TEXT_NO_VERSION],
-    "non-numeric-first": ["Type mismatch", TEXT_SEARCH_ERROR],
-    "no-support-folder": ["Path not found.", TEXT_COPY_ERROR],
+    "no-key": [product.TEXT_NO_RUNTIME],
+    "old-only": [product.TEXT_NO_VERSION],
+    "non-numeric-first": ["Type mismatch", product.TEXT_SEARCH_ERROR],
+    "no-support-folder": ["Path not found.", product.TEXT_COPY_ERROR],
     "no-java-exe": ["Run-time error '2':\r\n\r\nFile not found."],
 }
+SETUPS = ("good", "no-support-folder", "non-numeric-first", "empty-javahome", "no-java-exe")
+SETUPS += ("old-only", "no-key")
 ENDS_ITSELF = ("no-key", "old-only", "no-java-exe")  # with status 1 after its box
 STOPS = ("close", "sysclose", "quit")  # what ends the launcher from outside
 KINDS = STOPS + ("logoff", "kill", "minimize", "maximize", "restore", "show", "move")
+ANSWERS = ("ok", "enter", "esc", "close")
+RESULTS = {3: "not OK-only", 4: "stayed after its answer", 5: "went before its answer"}
 WATCH_MS, MARGIN_MS = 30000, 4000  # the watch's interval; an end comes this long after its cause
 
 
@@ -56,71 +54,79 @@ class Plan:
     answers: tuple  # per box: how long it stays open (ms), and how it is answered
 
 
+def steps(size, top):
+    return st.integers(0, top).map(lambda n: n * size)
+
+
 # Most events in the first ten seconds, the splash's and the boxes' time; one in six later, up to
 # the second watch tick.
 at_ms = st.tuples(st.integers(0, 5), st.integers(0, 100)).map(
     lambda t: t[1] * 100 if t[0] < 5 else 10000 + t[1] * 550
 )
-events = st.builds(Event, st.sampled_from(KINDS), at_ms, st.integers(0, 49), st.integers(0, 39))
-answer = st.tuples(
-    st.integers(0, 60).map(lambda n: n * 100), st.sampled_from(("ok", "enter", "esc", "close"))
-)
+events = st.builds(Event, st.sampled_from(KINDS), at_ms, steps(10, 49), steps(10, 39))
 plans = st.builds(
     Plan,
-    setup=st.sampled_from(SETUPS + ("old-only", "no-key")),
+    setup=st.sampled_from(SETUPS),
     blank_home=st.booleans(),
-    present=st.lists(st.sampled_from(SUPPORT_FILES), unique=True).map(lambda f: tuple(sorted(f))),
-    stay_ms=st.integers(0, 80).map(lambda n: n * 500),
+    present=st.lists(st.sampled_from(product.SUPPORT_FILES), unique=True).map(sorted).map(tuple),
+    stay_ms=steps(500, 80),
     exit_code=st.sampled_from((0, 1, 3, 259)),
     watch=st.integers(0, 4).map(lambda n: n == 4),
     events=st.lists(events, max_size=3).map(lambda e: tuple(sorted(e, key=lambda e: e.at_ms))),
-    answers=st.lists(answer, min_size=4, max_size=4).map(tuple),
+    answers=st.lists(
+        st.tuples(steps(100, 60), st.sampled_from(ANSWERS)), min_size=4, max_size=4
+    ).map(tuple),
 )
 
 
 @dataclass
-class Expected:
+class Expected:  # what the set-up leads to when the launch sequence runs
     boxes: list
     record: str  # the stand-in that must start, or ""
-    home: str  # its runtime's home ("": java by the program search)
+    home: str  # its runtime ("": java by the program search)
     ends_itself: bool
-    copies: list  # the support files the launcher copies, by the Windows path of the copy
+    copies: list  # the support files it copies, by the Windows path of the copy
 
 
 def expected(plan, home):
-    """What the set-up leads to when the launch sequence runs."""
-    runtime = plan.setup in ("good", "no-support-folder")
+    copying, runtime = plan.setup in ("good", "no-java-exe"), plan.setup in (
+        "good",
+        "no-support-folder",
+    )
+    copies = [rf"{home}\{f}" for f in product.SUPPORT_FILES if copying and f not in plan.present]
     record = "runtime" if runtime else "" if plan.setup in ENDS_ITSELF else "path"
-    copying = plan.setup in ("good", "no-java-exe")
-    copies = [rf"{home}\{f}" for f in SUPPORT_FILES if copying and f not in plan.present]
-    ends_itself = plan.setup in ENDS_ITSELF
-    return Expected(BOXES.get(plan.setup, []), record, home * runtime, ends_itself, copies)
+    ends = plan.setup in ENDS_ITSELF
+    return Expected(BOXES.get(plan.setup, []), record, home if runtime else "", ends, copies)
 
 
 def lay_out(pfx, plan, home):
-    """The plan's set-up; answers the runtime homes it made. Whatever a set-up registers, "java"
-    by the program search finds a stand-in, so that a start from the wrong place is recorded."""
-    put_standin(pfx, r"C:\windows", "path", plan.stay_ms, plan.exit_code)
-    if plan.setup in ("no-key", "empty-javahome"):
-        if plan.setup == "empty-javahome":
-            add_runtime(pfx, "1.6.0_45", "")
-        return []
+    """The plan's set-up; answers the runtime homes it made. Whatever is registered, "java" by
+    the program search finds a stand-in, so that a start from the wrong place is recorded too."""
+    install.put_standin(pfx, r"C:\windows", "path", plan.stay_ms, plan.exit_code)
+    homes = []
     if plan.setup == "old-only":
-        put_runtime(pfx, "1.4", r"C:\Java\jre14", "jre14")
-        put_runtime(pfx, "1.4.2_19", r"C:\Java\jre142", "jre142")
-        return [r"C:\Java\jre14", r"C:\Java\jre142"]
-    if plan.setup != "no-support-folder":
-        put_support_files(pfx)
-    if plan.setup == "non-numeric-first":  # Wine lists "(beta)" before the good runtime
-        put_runtime(pfx, "(beta)", r"C:\Java\beta", "beta")
-        put_runtime(pfx, "1.6.0_45", home, "runtime")
-        return [r"C:\Java\beta", home]
-    put_runtime(pfx, "1.6.0_45", home, "runtime", plan.stay_ms, plan.exit_code)
-    if plan.setup == "no-java-exe":
-        pfx.unix(rf"{home}\bin\java.exe").unlink()
-    for f in plan.present if plan.setup != "no-support-folder" else ():
-        pfx.unix(rf"{home}\{f}").write_text(f"older {f}, must stay\n")
-    return [home]
+        homes = [r"C:\Java\jre14", r"C:\Java\jre142"]
+        install.put_runtime(pfx, "1.4", homes[0], "old")
+        install.put_runtime(pfx, "1.4.2_19", homes[1], "old")
+    elif plan.setup == "empty-javahome":
+        install.add_runtime(pfx, "1.6.0_45", "")
+    elif plan.setup != "no-key":
+        homes = [home]
+        if plan.setup != "no-support-folder":
+            install.put_support_files(pfx)
+        if plan.setup == "non-numeric-first":  # Wine lists "(beta)" before the good runtime
+            homes.append(r"C:\Java\beta")
+            install.put_runtime(pfx, "(beta)", homes[1], "beta")
+        install.put_runtime(pfx, "1.6.0_45", home, "runtime", plan.stay_ms, plan.exit_code)
+        if plan.setup == "no-java-exe":
+            pfx.unix(rf"{home}\bin\java.exe").unlink()
+        for f in plan.present if plan.setup in ("good", "no-java-exe") else ():
+            pfx.unix(rf"{home}\{f}").write_text(f"older {f}, must stay\n")
+    return homes
+
+
+def md5(path):
+    return hashlib.md5(path.read_bytes()).hexdigest()
 
 
 def checksums(pfx, homes):
@@ -131,25 +137,34 @@ def checksums(pfx, homes):
     }
 
 
-def md5(path):
-    return hashlib.md5(path.read_bytes()).hexdigest()
-
-
 @dataclass
 class Observed:
     launched: float  # when the launcher was started, in ms since 1970
     found_ms: int  # the launcher's age when window_probe.exe found its window
-    events: list  # (event kind, window_probe.exe's report at its moment) of the events reached
+    events: list  # (kind, window_probe.exe's report at the event's moment) of the events reached
     boxes: list  # msgbox.exe's reports, one per box
     status: int  # None while the launcher runs
     end_ms: int  # when it ended, or when the run stopped looking while it ran
-    starts: dict  # every record's starts
+    starts: dict  # the starts of every stand-in that started
     before: dict  # checksums of the runtimes' files
     after: dict
     sources: dict  # the checksum each copy must have
 
     def ms(self, unix_ms):
         return int(unix_ms) - self.launched
+
+    def __str__(self):
+        events = [(k, r.get("at_ms"), r.get("at_window"), r.get("killed")) for k, r in self.events]
+        boxes = [(b["result"], self.ms(b["found_unix_ms"])) for b in self.boxes]
+        starts = list(self.starts)
+        return (
+            f"boxes {boxes}, started {starts}, events {events}, {self.status} at {self.end_ms} ms"
+        )
+
+
+def what(event):
+    """What an event of window_probe.exe acts on beside the window."""
+    return {"move": [str(event.x), str(event.y)], "kill": ["java.exe"]}.get(event.kind, [])
 
 
 def run(sc, plan, expect, homes):
@@ -159,17 +174,19 @@ def run(sc, plan, expect, homes):
     last_event = max((e.at_ms for e in plan.events), default=0)
     deadline = 20000 + last_event + sum(d for d, _ in plan.answers)
     deadline += (plan.stay_ms + 40000) * plan.watch
-    more = lambda e: {"move": f"{e.x} {e.y}", "kill": "java.exe"}.get(e.kind, "")  # noqa: E731
-    args = " ".join(f"--at {e.at_ms} --{e.kind} {more(e)}" for e in plan.events).split()
+    events = [a for e in plan.events for a in ["--at", str(e.at_ms), f"--{e.kind}", *what(e)]]
+    series = ",".join(f"{d}:{how}" for d, how in plan.answers * 2)
     before = checksums(sc.pfx, homes)
     launcher = sc.launch()
     outs = [open(sc.work / name, "w+", errors="replace") for name in ("probe.out", "boxes.out")]
-    series = ",".join(f"{d}:{how}" for d, how in plan.answers * 2)
+    tools = [
+        ("window_probe.exe", "--any", *events),
+        ("msgbox.exe", "--timeout", str(deadline), "--series", series),
+    ]
     helpers = [
-        sc.pfx.popen(rf"{TOOLS}\window_probe.exe", "--any", *args, CAPTION, stdout=outs[0]),
-        sc.pfx.popen(rf"{TOOLS}\msgbox.exe", "--timeout", str(deadline), "--series", series,
-                     CAPTION, stdout=outs[1]),
-    ]  # fmt: skip
+        sc.pfx.popen(rf"{install.TOOLS}\{exe}", *args, product.CAPTION, stdout=out)
+        for (exe, *args), out in zip(tools, outs)
+    ]
     must_end = plan.watch or any(e.kind in STOPS for e in plan.events)
     seen_ms = None
     while launcher.wait(0.1) is None and launcher.ms() < deadline:
@@ -191,9 +208,9 @@ def run(sc, plan, expect, homes):
     for helper in helpers:
         helper.kill()
         helper.wait()
-    reports = blocks(text_of(outs[0]), "at_ms")
-    source = {c: sc.pfx.unix(rf"{SUPPORT_DIR}\{c.rsplit(chr(92), 1)[1]}") for c in expect.copies}
     assert not launcher.crash(), "Wine reports a crash"
+    reports = blocks(text_of(outs[0]), "at_ms")
+    source = {c: rf"{product.SUPPORT_DIR}\{c.rsplit(chr(92), 1)[1]}" for c in expect.copies}
     return Observed(
         launched=launcher.started * 1000,
         found_ms=int(reports[0].get("ms_since_start", 0)) if reports else 0,
@@ -204,7 +221,7 @@ def run(sc, plan, expect, homes):
         starts={name: found for name, found in all_starts(sc.pfx).items() if found},
         before=before,
         after=checksums(sc.pfx, homes),
-        sources={c: md5(path) for c, path in source.items()},
+        sources={c: md5(sc.pfx.unix(path)) for c, path in source.items()},
     )
 
 
@@ -233,11 +250,13 @@ def check(expect, got):
     if closed_first:  # nothing is launched
         expect = Expected([], "", "", False, [])
 
-    # A quit ends the boxes still open and to come at once (result 5: gone before its answer).
+    # A quit ends the boxes still open and to come at once.
     texts, remaining = [b["text"] for b in got.boxes], iter(expect.boxes)
     for box in got.boxes:
-        assert box["caption"] == CAPTION and box["result"] in ((0, 5) if quits else (0,)), box
-    assert all(t in remaining for t in texts) if quits else texts == expect.boxes, texts
+        result, caption = box["result"], box["caption"]
+        assert caption == product.CAPTION
+        assert result in ((0, 5) if quits else (0,)), f"{box['text']!r}: {RESULTS.get(result)}"
+    assert all(t in remaining for t in texts) if quits else texts == expect.boxes
     assert set(got.starts) <= {expect.record}, "a stand-in started that must not"
     if expect.record:
         assert expect.record in got.starts, "the server was not started"
@@ -261,36 +280,37 @@ def check(expect, got):
         causes["the watch"] = (max(min(gone), start_ms + WATCH_MS - 1000), min(gone) + WATCH_MS)
     earliest = min([c[0] for c in causes.values()] + [float("inf")])
     latest = min([c[1] + MARGIN_MS for c in causes.values()] + [float("inf")])
-    end = f"launcher {'ended' if got.status is not None else 'still ran'} at {got.end_ms} ms"
-    assert got.status in (None, int(expect.ends_itself)), f"exit status; {end}"
-    assert got.status is None or earliest <= got.end_ms, f"{end}, before {causes}"
-    assert got.end_ms <= latest, f"{end}, after {causes} (+{MARGIN_MS} ms)"
+    status, end_ms = got.status, got.end_ms
+    end = f"launcher {'ended' if status is not None else 'still ran'} at {end_ms} ms"
+    assert status in (None, int(expect.ends_itself)), end
+    assert status is None or earliest <= end_ms, f"{end}, before {causes}"
+    assert end_ms <= latest, f"{end}, after {causes} (+{MARGIN_MS} ms)"
 
 
 def attempt(template, plan, k, kept):
-    """The plan in a fresh copy of the template; answers what failed (the run's files then kept
-    in `kept`), or None."""
-    sc = Scenario(template, template.path.parent / f"run-{k}")
+    """The plan in a fresh copy of the template: answers the run's outcome and what failed (then
+    its files are kept in `kept`), or None."""
+    sc, got = Scenario(template, template.path.parent / f"run-{k}"), None
     try:
         sc.start()
         home = rf"{template.config.program_files}\Java\jre6" if plan.blank_home else r"C:\Java\jre6"
         expect = expected(plan, home)
-        homes = lay_out(sc.pfx, plan, home)
-        check(expect, run(sc, plan, expect, homes))
+        got = run(sc, plan, expect, lay_out(sc.pfx, plan, home))
+        check(expect, got)
+        return got, None
     except Exception as failure:
-        sc.keep(kept)
-        failure.add_note(f"run {k}: {plan}\nfiles kept in {kept}")
-        return failure
+        failure.add_note(f"run {k}: {plan}\nobserved: {got}\nfiles kept in {sc.keep(kept)}")
+        return got, failure
     finally:
         sc.pfx.stop()
-        shutil.rmtree(sc.work, ignore_errors=True)
+        sc.remove()
 
 
 def test_sweep(config, lane, templates, request, record_property):
     """One lane of the sweep in `config`: its share of --sweep-runs, from its own seed. A failure
     is shrunk within --sweep-shrink-seconds: every plan's outcome is remembered, and once the time
     is used up a plan not met before counts as passing, so that the final replay stays
-    consistent. The same holds for the runs after --sweep-seconds."""
+    consistent; so do new plans after --sweep-seconds."""
     option = request.config.getoption
     number, lanes = lane
     name, runs = f"{config.name}-{number}", -(-option("sweep_runs") // lanes)
@@ -301,17 +321,23 @@ def test_sweep(config, lane, templates, request, record_property):
     print(f"sweep {name}: seed {lane_seed}, {runs} runs; log {log}")
     template, outcomes, started = templates(config), {}, time.monotonic()
     until = [started + option("sweep_seconds")]  # then the end of the time left for shrinking
-    replay = [f"replay: WL_CONFIGS={config.name} /usr/bin/python3 -m pytest"
-              f" tests/wine/test_sweep.py --sweep-seed {lane_seed} --sweep-runs "]  # fmt: skip
+    replay = [
+        f"replay: WL_CONFIGS={config.name} /usr/bin/python3 -m pytest"
+        f" tests/wine/test_sweep.py --sweep-seed {lane_seed} --sweep-runs "
+    ]
 
     def one(plan):
-        if plan not in outcomes and time.monotonic() < until[0]:
+        # Hypothesis may draw a plan twice: the runs are counted, not the draws.
+        fresh = plan not in outcomes and (len(outcomes) < runs or len(replay) > 1)
+        if fresh and time.monotonic() < until[0]:
             k, t0 = len(outcomes) + 1, time.monotonic()
-            kept = ARTIFACTS / config.name / f"sweep-{name}-{k}"
-            failed = outcomes[plan] = attempt(template, plan, k, kept)
+            got, failed = attempt(template, plan, k, ARTIFACTS / config.name / f"sweep-{name}-{k}")
+            outcomes[plan] = failed
             with log.open("a") as out:
-                result = f"FAIL: {failed}" if failed else "ok"
-                print(f"run {k}: {plan}\n  {result} ({time.monotonic() - t0:.0f} s)", file=out)
+                result = f"FAIL {failed!r}" if failed else "ok"
+                print(
+                    f"run {k}: {plan}\n  {result}: {got} ({time.monotonic() - t0:.0f} s)", file=out
+                )
             if failed and len(replay) == 1:  # the first failure: shrinking begins
                 until[0] = time.monotonic() + option("sweep_shrink_seconds")
                 replay.append(str(k))
@@ -324,11 +350,17 @@ def test_sweep(config, lane, templates, request, record_property):
     phases = [Phase.explicit, Phase.generate, Phase.shrink]
     phases += [Phase.reuse] * (not option("sweep_seed"))
     database = DirectoryBasedExampleDatabase(ROOT / "build" / "hypothesis" / f"sweep-{name}")
+    rules = settings(
+        max_examples=runs * 3,
+        deadline=None,
+        phases=phases,
+        database=database,
+        print_blob=True,
+        report_multiple_bugs=False,
+        suppress_health_check=list(HealthCheck),
+    )
     try:
-        seed(lane_seed)(settings(
-            max_examples=runs, deadline=None, phases=phases, database=database, print_blob=True,
-            report_multiple_bugs=False, suppress_health_check=list(HealthCheck),
-        )(given(plans)(one)))()  # fmt: skip
+        seed(lane_seed)(rules(given(plans)(one)))()
     finally:
         failed = sum(map(bool, outcomes.values()))
         for key, value in dict(runs=len(outcomes), failed=failed, seed=lane_seed).items():

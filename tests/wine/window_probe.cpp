@@ -4,8 +4,9 @@
 // for the window's thread.
 // Usage: window_probe.exe [--timeout MS] [--any] [ACTION...] CAPTION
 //   --any             also accept a hidden window
-//   --at MS           wait until the window's process has run MS ms (or the
-//                     window is gone); prints at_ms, at_unix_ms and at_window
+//   --at MS           wait until the window's process has run MS ms, whether
+//                     or not the window is still there; prints at_ms,
+//                     at_unix_ms and at_window (shown, hidden or gone)
 //   --close           WM_CLOSE, as taskkill without /f
 //   --sysclose        the system menu's Close (WM_SYSCOMMAND SC_CLOSE)
 //   --quit            WM_QUIT to the window's thread
@@ -14,8 +15,9 @@
 //   --minimize | --maximize | --restore | --show
 //   --move X Y        move the window's top left corner to X, Y
 //   --client W H      resize so that the client area is W x H
-//   --kill IMAGE      end every process of that image name as taskkill /f
-//                     does (exit code 1); prints killed (how many)
+//   --kill IMAGE      end every process of that image name that has run 0.5 s,
+//                     as taskkill /f does (exit code 1); prints killed (how
+//                     many). A younger one may not have written its record.
 //   --sleep MS
 //   --wait-hidden MS  wait until the window is hidden or gone
 // Prints key=value lines. Exit: 0 done, 1 usage, 2 no window in time,
@@ -105,6 +107,7 @@ int KillImage(const std::wstring &image) {
     for (BOOL more = Process32FirstW(snapshot, &entry); more;
          more = Process32NextW(snapshot, &entry)) {
         if (_wcsicmp(entry.szExeFile, image.c_str()) != 0) continue;
+        if (msSince(processCreated(entry.th32ProcessID)) < 500) continue;
         HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
         if (process && TerminateProcess(process, 1)) ++killed;
         if (process) CloseHandle(process);
@@ -182,6 +185,9 @@ int wmain(int argc, wchar_t **argv) {
         return 2;
     }
     HWND hwnd = search.found;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    const unsigned long long created = processCreated(pid);
     std::printf("found=1\n");
     std::printf("screen=%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     HDC screen = GetDC(nullptr);
@@ -212,10 +218,10 @@ int wmain(int argc, wchar_t **argv) {
             SetWindowPos(hwnd, nullptr, act.a, act.b, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
         } else if (act.name == L"--at") {
-            long long now = msSinceProcessStart(hwnd);
-            while (IsWindow(hwnd) && now >= 0 && now < act.a) {
+            long long now = msSince(created);
+            while (now >= 0 && now < act.a) {
                 Sleep(static_cast<DWORD>(std::min(act.a - now, 10LL)));
-                now = msSinceProcessStart(hwnd);
+                now = msSince(created);
             }
             const char *state = !IsWindow(hwnd)         ? "gone"
                                 : IsWindowVisible(hwnd) ? "shown"

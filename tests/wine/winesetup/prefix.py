@@ -6,6 +6,8 @@ import tempfile
 from pathlib import Path
 
 SYSTEM_FOLDERS = ("drive_c/windows/system32", "drive_c/windows/syswow64")
+# By its path: "reg" alone goes through start.exe, whose ShellExecuteEx now and then fails.
+REG = r"C:\windows\system32\reg.exe"
 
 
 def text_of(file):
@@ -56,7 +58,7 @@ class Prefix:
         unless given, none when "" (under HKCU)."""
         value = ["/v", value, "/t", kind, "/d", data] if value else []
         view = self.config.view if view is None else view
-        self.run("reg", "add", key, *value, "/f", *filter(None, [view]))
+        self.run(REG, "add", key, *value, "/f", *filter(None, [view]))
 
     def stop(self):
         """Ends every Windows process of the prefix."""

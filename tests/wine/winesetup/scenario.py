@@ -36,6 +36,9 @@ class Scenario:
             shutil.copytree(self.pfx.unix(RECORDS), kept / "records")
         return kept
 
+    def remove(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+
     def launch(self, app=APP, env=None):
         self.launches.append(Launch(self.pfx, app, self.work, env))
         return self.launches[-1]
