@@ -5,7 +5,8 @@ import pytest
 
 from winesetup.install import add_runtime, put_launcher, put_runtime, put_standin
 from winesetup.install import put_support_files
-from winesetup.runs import probe
+from winesetup.product import TEXT_COPY_ERROR
+from winesetup.runs import answer_boxes
 from winesetup.scenario import APP, COPIED_FILES, JRE6, RUNTIME_FILES
 
 RUN_TIME_ERROR = r"Run-time error '(\d+)':\r\n\r\n[^%]+"
@@ -65,15 +66,15 @@ def test_failing_start(sc):
 
 
 def test_app_folder_gone(sc):
-    """The launcher's folder is renamed while the splash shows: making it the current directory
-    fails, which is reported, and no server starts."""
-    put_support_files(sc.pfx)
-    put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6")
+    """The launcher's folder is renamed while the sequence waits in the copies' boxes: making it
+    the current directory fails, which is reported, and no server starts."""
+    put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6")  # no support files: two boxes
     put_standin(sc.pfx, r"C:\windows", "windows")
     sc.launch()
-    assert probe(sc.pfx)[0] == 0, "no splash window"
-    assert sc.launcher.ms() < 1500, "test too slow: the window came late"
+    assert answer_boxes(sc.pfx, "--leave")[0]["result"] == 0, "no box to wait in"
     sc.pfx.unix(APP).rename(sc.pfx.unix(APP + "-gone"))
+    sc.box()
+    sc.box(TEXT_COPY_ERROR)
     assert re.fullmatch(RUN_TIME_ERROR, sc.box())[1] in ("2", "3")
     sc.exit(1, 5)
     sc.no_starts()

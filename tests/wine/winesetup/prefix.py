@@ -36,11 +36,11 @@ class Prefix:
         env = self.env | (env or {})
         return subprocess.Popen([self.config.wine, *args], env=env, stdin=subprocess.DEVNULL, **kw)
 
-    def run(self, *args, timeout=60, check=True):
+    def run(self, *args, timeout=60, check=True, env=None):
         """Runs a Windows program; answers its exit status and output. The output goes through a
         file, since the processes it starts (the desktop, services) may keep a pipe open."""
         with tempfile.TemporaryFile("w+", encoding="utf-8", errors="replace") as out:
-            proc = self.popen(*args, stdout=out, stderr=out)
+            proc = self.popen(*args, env=env, stdout=out, stderr=out)
             try:
                 proc.wait(timeout)
             finally:

@@ -6,6 +6,7 @@ SERVER_JARS = [rf"lib\{jar}.jar" for jar in ("comm", "jdc", "jxl", "log4j-1.2.8"
                "slf4j-log4j12-1.1.0", "slf4j-simple-1.1.0", "swing-layout-1.0")]  # fmt: skip
 SERVER_JARS.append("Dovern_Professional_SMS_Server.jar")
 MAIN_CLASS = "JavaSwingClasses.MainFrame"
+CRLF = "\r\n"
 # Where the support files come from, and where each goes below a runtime's home.
 SUPPORT_DIR = r"C:\dovern\GsmModemJar"
 SUPPORT_FILES = (r"lib\ext\Comm.jar", r"lib\javax.comm.properties", r"bin\Win32com.dll",
@@ -18,6 +19,20 @@ TEXT_NO_RUNTIME = (
 TEXT_NO_VERSION = "Java Runtime Environment version 1.5 or higher version is not avaiable"
 TEXT_SEARCH_ERROR = "Error While Searching JVM on Your Machine"
 TEXT_COPY_ERROR = "Error While Copying JAR File"
+
+
+def text_no_server_folder(app):
+    return (
+        rf"The server's folder was not found:{CRLF}{app}\SMSServer{CRLF}Put {EXE} in the folder"
+        " that holds the server's SMSServer folder, and start it from there."
+    )
+
+
+def text_already_running(app):
+    return (
+        f"The server of this installation is already running:{CRLF}{app}{CRLF}Only one server can"
+        " use the modems at a time; it may run for another user of this computer."
+    )
 
 
 def class_path(app):

@@ -1,0 +1,68 @@
+"""One server per installation: a second start is refused while the server runs, whoever
+started it; the lock goes with the server, so the first start after its end works at once."""
+import time
+
+from winesetup.install import put_launcher, put_runtime, put_support_files
+from winesetup.product import text_already_running
+from winesetup.records import starts
+from winesetup.runs import probe
+from winesetup.scenario import APP, JRE6
+
+
+def lay_out(sc, stay_ms):
+    put_support_files(sc.pfx)
+    put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6", stay_ms)
+
+
+def servers(sc, count, ended=False, secs=15):
+    """The server's first `count` starts once they have come (and the last has `ended`)."""
+    deadline = time.monotonic() + secs
+    while len(found := starts(sc.pfx, "jre6")) < count or ended and "ended_ms" not in found[-1]:
+        assert time.monotonic() < deadline, f"{len(found)} of {count} servers in {secs} s"
+        time.sleep(0.1)
+    return found[:count]
+
+
+def test_two_starts_together(sc):
+    lay_out(sc, 8000)
+    first = sc.launch()
+    time.sleep(0.3)
+    sc.launch()
+    sc.box(text_already_running(APP))
+    sc.exit(1, 5)
+    sc.server("jre6")
+    assert first.wait(0) is None, "the first launcher no longer watches its server"
+
+
+def test_lock_lives_with_the_server(sc):
+    """A launcher closed while it watches leaves the lock with its server: a new start is
+    refused until that server ends, then starts at once, also while the launcher of the next
+    server still watches it."""
+    lay_out(sc, 6000)
+    closed = sc.launch()
+    sc.server("jre6")
+    assert probe(sc.pfx, "--any", "--close")[0] == 0, "no window to close"
+    assert closed.wait(5) == 0, "the close while watching did not end the launcher"
+    sc.launch()
+    sc.box(text_already_running(APP))
+    sc.exit(1, 5)
+    servers(sc, 1, ended=True)
+    watching = sc.launch()
+    servers(sc, 2, ended=True)
+    assert watching.wait(0) is None, "the second server's launcher no longer watches"
+    sc.launch()
+    found = servers(sc, 3)
+    for before, after in zip(found, found[1:]):
+        assert after["started_ms"] >= before["ended_ms"], "two servers at once"
+    sc.no_box()
+
+
+def test_two_installations(sc):
+    lay_out(sc, 6000)
+    second = r"C:\Apps\Second"
+    put_launcher(sc.pfx, second)
+    sc.launch()
+    time.sleep(0.3)
+    sc.launch(second)
+    assert sorted(s["cwd"] for s in servers(sc, 2)) == sorted([APP, second])
+    sc.no_box()
