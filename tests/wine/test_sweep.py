@@ -32,6 +32,9 @@ KINDS = STOPS + ("logoff", "kill", "minimize", "maximize", "restore", "show", "m
 ANSWERS = ("ok", "enter", "esc", "close")
 RESULTS = {3: "not OK-only", 4: "stayed after its answer", 5: "went before its answer"}
 WATCH_MS, MARGIN_MS = 30000, 4000  # the watch's interval; an end comes this long after its cause
+# The installation's folder as another start may spell it: a second launcher of the same
+# installation, told apart by its spelling in its boxes and its server's command line.
+SECOND = APP.upper()
 
 
 @dataclass(frozen=True)
@@ -52,6 +55,7 @@ class Plan:
     watch: bool  # the run waits for the watch to end the launcher
     events: tuple
     answers: tuple  # per box: how long it stays open (ms), and how it is answered
+    second_ms: int = None  # when a second launcher of the installation starts (the first's age)
 
 
 def steps(size, top):
@@ -76,6 +80,8 @@ plans = st.builds(
     answers=st.lists(
         st.tuples(steps(100, 60), st.sampled_from(ANSWERS)), min_size=4, max_size=4
     ).map(tuple),
+    # Once the window probe holds the first launcher's window; in one plan in four.
+    second_ms=st.one_of(st.none(), st.none(), st.none(), at_ms.map(lambda t: max(t, 1500))),
 )
 
 
@@ -140,6 +146,7 @@ def checksums(pfx, homes):
 @dataclass
 class Observed:
     launched: float  # when the launcher was started, in ms since 1970
+    pid: str  # its Windows process, which owns its window and boxes
     found_ms: int  # the launcher's age when window_probe.exe found its window
     events: list  # (kind, window_probe.exe's report at the event's moment) of the events reached
     boxes: list  # msgbox.exe's reports, one per box
@@ -149,6 +156,7 @@ class Observed:
     before: dict  # checksums of the runtimes' files
     after: dict
     sources: dict  # the checksum each copy must have
+    second: dict  # the second launcher's start (ms since 1970) and status, if one started
 
     def ms(self, unix_ms):
         return int(unix_ms) - self.launched
@@ -159,7 +167,43 @@ class Observed:
         starts = list(self.starts)
         return (
             f"boxes {boxes}, started {starts}, events {events}, {self.status} at {self.end_ms} ms"
+            f", second launcher {self.second}"
         )
+
+
+def by_launcher(found, app):
+    """The starts among `found` (by record) of the launcher in `app`, by its spelling in them."""
+    mine = {n: [s for s in ss if (rf"{SECOND}\SMSServer" in s["cmdline"]) == (app == SECOND)]
+            for n, ss in found.items()}  # fmt: skip
+    return {n: ss for n, ss in mine.items() if ss}
+
+
+def ends(server, kills):
+    """When a server's process ended: its own end, the first kill after its start, or never."""
+    after = [k for k in kills if k >= server["started_ms"]]
+    return server.get("ended_ms", min(after, default=float("inf")))
+
+
+def check_second(expect, got, kills):
+    """The second launcher of the installation: refused while the installation's lock is held,
+    which it certainly is while the first launcher's server runs; else it runs as the first
+    would, its boxes answered as they come. Answers whether it ran the launch sequence."""
+    refusal = [product.text_already_running(SECOND)]
+    texts = [b["text"] for b in got.boxes if b.get("pid") != got.pid]
+    mine = by_launcher(got.starts, SECOND)
+    tick = got.second["launched"] + 2000  # when it takes the lock, within a second or so
+    first = [s for ss in by_launcher(got.starts, APP).values() for s in ss]
+    held = any(s["started_ms"] <= tick - 1000 and ends(s, kills) >= tick + 2000 for s in first)
+    assert texts == refusal or not held, f"second launcher not refused, boxes {texts}"
+    if texts == refusal:
+        assert got.second["status"] in (None, 1) and not mine, "second launcher not refused"
+        return False
+    remaining = iter(expect.boxes)
+    assert all(t in remaining for t in texts), f"second launcher's boxes {texts}"
+    assert set(mine) <= {expect.record} and all(len(ss) == 1 for ss in mine.values())
+    for found in mine.values():
+        assert start_problems(found, SECOND, expect.home) == []
+    return True
 
 
 def what(event):
@@ -174,6 +218,7 @@ def run(sc, plan, expect, homes):
     last_event = max((e.at_ms for e in plan.events), default=0)
     deadline = 20000 + last_event + sum(d for d, _ in plan.answers)
     deadline += (plan.stay_ms + 40000) * plan.watch
+    deadline = max(deadline, (plan.second_ms or 0) + 20000 + sum(d for d, _ in plan.answers))
     events = [a for e in plan.events for a in ["--at", str(e.at_ms), f"--{e.kind}", *what(e)]]
     series = ",".join(f"{d}:{how}" for d, how in plan.answers * 2)
     before = checksums(sc.pfx, homes)
@@ -188,13 +233,28 @@ def run(sc, plan, expect, homes):
         for (exe, *args), out in zip(tools, outs)
     ]
     must_end = plan.watch or any(e.kind in STOPS for e in plan.events)
-    seen_ms = None
-    while launcher.wait(0.1) is None and launcher.ms() < deadline:
+    seen_ms, end_ms, second, second_seen = None, None, None, None
+    while launcher.ms() < deadline:
+        if launcher.wait(0.1) is not None or (
+            not must_end and seen_ms and launcher.ms() >= max(last_event, seen_ms) + 1000
+        ):
+            end_ms = end_ms or launcher.end_ms or launcher.ms()
         if seen_ms is None and expect.record and starts(sc.pfx, expect.record):
             seen_ms = launcher.ms()
-        if not must_end and seen_ms and launcher.ms() >= max(last_event, seen_ms) + 1000:
+        if second is None and plan.second_ms is not None and launcher.ms() >= plan.second_ms:
+            second = sc.launch(SECOND)
+        if second_seen is None and second and by_launcher(all_starts(sc.pfx), SECOND):
+            second_seen = launcher.ms()
+        # The second launcher has shown what it does once it has ended or its server runs.
+        second_done = (
+            plan.second_ms is None
+            or second
+            and (second.wait(0) is not None or second_seen and launcher.ms() >= second_seen + 1000)
+        )
+        if end_ms is not None and second_done:
             break
-    end_ms = launcher.end_ms or launcher.ms()
+        time.sleep(0.05 * (end_ms is not None))
+    end_ms = end_ms or launcher.ms()
     # The launcher may end right after the start, before the server has written its record, and
     # msgbox.exe reports a box's end once the box is gone, which may be the launcher's end.
     waited = time.monotonic() + 3
@@ -208,11 +268,12 @@ def run(sc, plan, expect, homes):
     for helper in helpers:
         helper.kill()
         helper.wait()
-    assert not launcher.crash(), "Wine reports a crash"
+    assert not any(launch.crash() for launch in sc.launches), "Wine reports a crash"
     reports = blocks(text_of(outs[0]), "at_ms")
     source = {c: rf"{product.SUPPORT_DIR}\{c.rsplit(chr(92), 1)[1]}" for c in expect.copies}
     return Observed(
         launched=launcher.started * 1000,
+        pid=reports[0].get("pid") if reports else None,
         found_ms=int(reports[0].get("ms_since_start", 0)) if reports else 0,
         events=[(e.kind, report) for e, report in zip(plan.events, reports[1:])],
         boxes=[b for b in box_reports(text_of(outs[1])) if b.get("found") == "1"],
@@ -222,6 +283,7 @@ def run(sc, plan, expect, homes):
         before=before,
         after=checksums(sc.pfx, homes),
         sources={c: md5(sc.pfx.unix(path)) for c, path in source.items()},
+        second=second and dict(launched=second.started * 1000, status=second.wait(0)),
     )
 
 
@@ -246,7 +308,17 @@ def check(expect, got):
     quits = [got.ms(r["at_unix_ms"]) for kind, r in acted if kind == "quit"]
     for kind, r in acted:  # the launcher never holds up a logoff
         assert kind != "logoff" or r.get("query_answer") == "1" or got.status is not None, r
+    kills = [int(r["at_unix_ms"]) for kind, r in acted if kind == "kill" and r["killed"] != "0"]
+    # At most one server of the installation at any time, whichever launcher started it.
+    servers = sorted((s for ss in got.starts.values() for s in ss), key=lambda s: s["started_ms"])
+    for before, after in zip(servers, servers[1:]):
+        assert after["started_ms"] >= ends(before, kills), "two servers at once"
+    if got.second:  # what remains is the first launcher's
+        second_ran = check_second(expect, got, kills)
+        got.boxes = [b for b in got.boxes if b.get("pid") == got.pid]
+        got.starts = by_launcher(got.starts, APP)
     closed_first = stops and before_tick(got, stops[0])
+    copies = expect.copies if not closed_first or got.second and second_ran else []
     if closed_first:  # nothing is launched
         expect = Expected([], "", "", False, [])
 
@@ -261,7 +333,7 @@ def check(expect, got):
     if expect.record:
         assert expect.record in got.starts, "the server was not started"
         assert start_problems(got.starts[expect.record], APP, expect.home) == []
-    assert got.after == got.before | {c: got.sources[c] for c in expect.copies}, "runtime files"
+    assert got.after == got.before | {c: got.sources[c] for c in copies}, "runtime files"
 
     # The launcher's end: each cause allows an end from its earliest moment to its latest one
     # (and MARGIN_MS more).
@@ -273,8 +345,7 @@ def check(expect, got):
         causes["a close or quit"] = (at, at if closed_first else max([at, start_ms] + answered))
     if expect.ends_itself:
         causes["its last box"] = (0, max(answered + quits + [0]))
-    kills = [got.ms(r["at_unix_ms"]) for kind, r in acted if kind == "kill" and r["killed"] != "0"]
-    gone = [k for k in kills if k >= start_ms]
+    gone = [got.ms(k) for k in kills if got.ms(k) >= start_ms]
     gone += [got.ms(server["ended_ms"])] if "ended_ms" in server else []
     if server and gone:  # the watch's first tick after the server's end
         causes["the watch"] = (max(min(gone), start_ms + WATCH_MS - 1000), min(gone) + WATCH_MS)
