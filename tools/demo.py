@@ -28,7 +28,8 @@ def demo(config, pfx, work, out, problem):
     key = rf"{install.RUNTIME_KEY}\1.6.0_45"
     if config.other_view:
         key = key.replace("SOFTWARE", r"SOFTWARE\Wow6432Node")
-    value = pfx.run(prefix.REG, "query", key, "/v", "JavaHome", *filter(None, [config.other_view]))[1]
+    view = filter(None, [config.other_view])
+    value = pfx.run(prefix.REG, "query", key, "/v", "JavaHome", *view)[1]
     print(
         f"demo: runtime 1.6.0_45 registered at {key}, JavaHome {value.split('REG_SZ')[-1].strip()}"
     )
