@@ -16,6 +16,9 @@ class Launch:
         self.started, self.end_ms = time.time(), None  # end_ms: when wait() saw the end
         with tempfile.NamedTemporaryFile("w", suffix=".log", dir=cwd, delete=False) as log:
             self.log = log.name
+            # Wine's own errors stay in the log: a launcher that Wine could not give a window or
+            # a start ends with nothing else to tell why.
+            env = dict(WINEDEBUG="-all,err+all") | (env or {})
             self.proc = pfx.popen(rf"{app}\{EXE}", env=env, cwd=cwd, stdout=log, stderr=log)
 
     def ms(self, unix_ms=None):
