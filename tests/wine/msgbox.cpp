@@ -159,7 +159,12 @@ int AnswerOne(const wchar_t *caption, DWORD timeoutMs, const Answer &answer, boo
     const int okOnly = shape.buttons.size() == 1 && shape.buttons[0] == IDOK && !shape.icon;
     int result = okOnly ? 0 : 3;
     if (!leave) {
-        if (answer.delayMs > settleMs) Sleep(answer.delayMs - settleMs);
+        // Looks while it waits: a box that goes meanwhile is reported at once,
+        // before whoever ended it may be stopped.
+        const ULONGLONG answerAt =
+            GetTickCount64() + (answer.delayMs > settleMs ? answer.delayMs - settleMs : 0);
+        while (IsWindow(box) && GetTickCount64() < answerAt)
+            Sleep(20);
         if (!IsWindow(box)) {
             result = 5;
         } else {
