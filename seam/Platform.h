@@ -72,8 +72,7 @@ public:
     // `*exists` false when there is none, or the error number of a test that
     // could not be made.
     virtual std::uint32_t FileExists(const std::wstring &path, bool *exists) = 0;
-    // Copies `source` into `destination`; a destination ending in a backslash is a
-    // folder and the copy keeps the source's file name. Answers 0 or an error
+    // Copies the file `source` to the file `destination`. Answers 0 or an error
     // number; a failed copy creates no folder.
     virtual std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                                    bool overwrite) = 0;

@@ -22,6 +22,20 @@ bool IsMissingFileError(DWORD error) {
            error == ERROR_BAD_PATHNAME || error == ERROR_INVALID_DRIVE;
 }
 
+// Whether a file (or, with `folder`, a folder) stands at `path`: answers 0 and
+// sets `*exists`, 0 with `*exists` false when the path names nothing, or the
+// error number of a test that could not be made.
+std::uint32_t PathExists(const std::wstring &path, bool folder, bool *exists) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        *exists = false;
+        return IsMissingFileError(error) ? 0 : error;
+    }
+    *exists = ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
+    return 0;
+}
+
 // Reads a text through a call that answers its length, or the size it needs
 // (the terminating null included) when the buffer is too small, or 0 on
 // failure; answers 0 and sets `*text`, or the error number.
@@ -105,34 +119,17 @@ bool Win32Platform::SurvivesAnsi(const std::wstring &text) {
 }
 
 std::uint32_t Win32Platform::FileExists(const std::wstring &path, bool *exists) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        *exists = false;
-        return IsMissingFileError(error) ? 0 : error;
-    }
-    *exists = (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    return 0;
+    return PathExists(path, false, exists);
 }
 
 std::uint32_t Win32Platform::CopyFile(const std::wstring &source, const std::wstring &destination,
                                       bool overwrite) {
-    std::wstring target = destination;
-    if (!target.empty() && target.back() == L'\\')
-        target += source.substr(source.find_last_of(L"\\/") + 1);
-    if (CopyFileW(source.c_str(), target.c_str(), overwrite ? FALSE : TRUE)) return 0;
+    if (CopyFileW(source.c_str(), destination.c_str(), overwrite ? FALSE : TRUE)) return 0;
     return GetLastError();
 }
 
 std::uint32_t Win32Platform::FolderExists(const std::wstring &path, bool *exists) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        *exists = false;
-        return IsMissingFileError(error) ? 0 : error;
-    }
-    *exists = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return 0;
+    return PathExists(path, true, exists);
 }
 
 std::uint32_t Win32Platform::CommitFile(const std::wstring &temporary, const std::wstring &target) {

@@ -235,12 +235,9 @@ std::uint32_t FakePlatform::FileExists(const std::wstring &path, bool *exists) {
     return 0;
 }
 
-std::uint32_t FakePlatform::CopyFile(const std::wstring &source, const std::wstring &destination,
+std::uint32_t FakePlatform::CopyFile(const std::wstring &source, const std::wstring &target,
                                      bool overwrite) {
     const auto injected = Record("CopyFile");
-    std::wstring target = destination;
-    if (!target.empty() && target.back() == L'\\')
-        target += source.substr(source.find_last_of(L'\\') + 1);
     const std::wstring folder = Normal(target).substr(0, Normal(target).find_last_of(L'\\'));
     if (!folders_.count(folder)) return kPathNotFound;
     if (injected) {

@@ -118,7 +118,7 @@ public:
     std::wstring FromAnsi(const std::string &text) override;
     bool SurvivesAnsi(const std::wstring &text) override;
     std::uint32_t FileExists(const std::wstring &path, bool *exists) override;
-    std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
+    std::uint32_t CopyFile(const std::wstring &source, const std::wstring &target,
                            bool overwrite) override;
     std::uint32_t FolderExists(const std::wstring &path, bool *exists) override;
     std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) override;
