@@ -5,8 +5,8 @@
 # support files). Signs the uninstaller inside it and the installer itself when
 # SIGN_CERT and SIGN_KEY are set (tools/sign.sh); UNINSTALLER_COPY names a file
 # to keep a copy of that signed uninstaller in, for verification. Prints the
-# installer's path.
-# usage: tools/build_installer.sh BUILD_DIR PAYLOAD OUTPUT [makensis option...]
+# installer's path: DovernProfessionalSMSServer-<version>-setup.exe in OUT_DIR.
+# usage: tools/build_installer.sh BUILD_DIR PAYLOAD OUT_DIR [makensis option...]
 #   BUILD_DIR: build/mingw for the product; build/mingw64 with the option
 #   "-XTarget amd64-unicode" for the x86-64 fallback of the Wine tests.
 #   INSTALLER_VERSION overrides the version block's version (an older
@@ -14,12 +14,12 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if (($# < 3)); then
-    echo "usage: tools/build_installer.sh BUILD_DIR PAYLOAD OUTPUT [makensis option...]" >&2
+    echo "usage: tools/build_installer.sh BUILD_DIR PAYLOAD OUT_DIR [makensis option...]" >&2
     exit 2
 fi
 build=$(cd "$1" && pwd)
 payload=$(cd "$2" && pwd)
-output=$(realpath -m "$3")
+out_dir=$(realpath -m "$3")
 shift 3
 
 for exe in DovernProfessionalSMSServer.exe PrepareJava.exe; do
@@ -53,6 +53,7 @@ if [[ -z $product || -z $publisher || -z $version || -z $numbers ]]; then
     exit 1
 fi
 
+output=$out_dir/DovernProfessionalSMSServer-$version-setup.exe
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -104,7 +105,7 @@ if [[ -n ${SIGN_CERT:-} ]]; then
     [[ -z ${UNINSTALLER_COPY:-} ]] || command+=" && cp \"%1\" \"$(realpath -m "$UNINSTALLER_COPY")\""
     sign=(-DSIGN_UNINSTALLER="$command")
 fi
-mkdir -p "$(dirname "$output")"
+mkdir -p "$out_dir"
 makensis -V2 -INPUTCHARSET UTF8 -WX "$@" \
     -DPRODUCT="$product" -DPUBLISHER="$publisher" -DVERSION="$version" -DVERSION_NUMBERS="$numbers" \
     -DLAUNCHER="$build/DovernProfessionalSMSServer.exe" -DPREPAREJAVA="$build/PrepareJava.exe" \
