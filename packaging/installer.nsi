@@ -37,10 +37,6 @@ SetOverwrite on
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-; Programs and Features lists the installer's entry in the 32-bit registry view
-; (SetRegView 32 below); a 32-bit installer reads that view here too.
-InstallDir "$PROGRAMFILES32\Dovern SMS Server"
-InstallDirRegKey HKLM "${UNINST_KEY}" InstallLocation
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -131,6 +127,15 @@ Function .onInit
   SetShellVarContext all
   SetRegView 32
   !insertmacro AdminOnly "Setup"
+  ; Without InstallDir, $INSTDIR is empty here unless /D= gave it: then the
+  ; folder of the installation registered, else the default one. The entry is
+  ; read in the 32-bit view, where it is written, by any build of this script.
+  ${If} $INSTDIR == ""
+    ReadRegStr $INSTDIR HKLM "${UNINST_KEY}" InstallLocation
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    StrCpy $INSTDIR "$PROGRAMFILES32\Dovern SMS Server"
+  ${EndIf}
   InitPluginsDir
   File "/oname=$PLUGINSDIR\PrepareJava.exe" "${PREPAREJAVA}"
   ; The folder given with /D= or the registered one: refused here at once,

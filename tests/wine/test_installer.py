@@ -5,9 +5,9 @@ import pytest
 from winesetup.install import put_runtime, tree
 
 from winesetup.installer import (
-    ENV, LAUNCHER_LINK, OLDER, OWN_FILES, PREPARE_LINK, SETUP_CAPTION, SUPPORT_NAMES, UNINSTALL,
+    LAUNCHER_LINK, OLDER, OWN_FILES, PREPARE_LINK, SETUP_CAPTION, SUPPORT_NAMES, UNINSTALL,
     VERSION, build_installer, install_log, make_payload, payload_tree, put_icacls, put_setup,
-    run_line, shortcut_target, snapshot, uninstall_entry, wait_uninstalled,
+    run_line, setup_env, shortcut_target, snapshot, uninstall_entry, wait_uninstalled,
 )  # fmt: skip
 from winesetup.product import EXE, SUPPORT_DIR, SUPPORT_FILES
 from winesetup.records import starts
@@ -143,7 +143,7 @@ def test_refused_while_the_server_runs(sc, config, setups):
     sc.server("jre6", app, JRE6)
     before = snapshot(sc.pfx, app, r"C:\dovern", r"C:\Apps")
 
-    setup = sc.pfx.popen(setups["new"], env=ENV)
+    setup = sc.pfx.popen(setups["new"], env=setup_env(sc.pfx))
     (box,) = answer_boxes(sc.pfx, SETUP_CAPTION)
     assert box["text"] == (
         f"The server of this installation is running:\r\n{app}\r\nSetup changes nothing while it"

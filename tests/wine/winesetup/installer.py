@@ -25,9 +25,6 @@ SUPPORT_NAMES = [f.rsplit("\\", 1)[1] for f in SUPPORT_FILES]
 OWN_FILES = [EXE.lower(), "preparejava.exe", "readme-windows.txt", "install.log", UNINSTALL]
 LINKS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
 LAUNCHER_LINK, PREPARE_LINK = "Dovern Professional SMS Server", "Prepare Java for Dovern SMS Server"
-# winemenubuilder turns each new shortcut into a Linux menu entry and keeps the installer
-# waiting about 10 s for it; Windows has nothing of the kind.
-ENV = dict(WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
 
 
 def make_payload(path, tag, extra=()):
@@ -92,13 +89,23 @@ def put_icacls(pfx, exit_code=0):
     folder(pfx, RECORDS)
     cfg = f"record={RECORDS}\\icacls.txt\r\nstay_ms=0\r\nexit={exit_code}\r\n"
     (icacls.parent / "standin.cfg").write_text(cfg)
+    # Wine prefers its builtin programs to files in the system folders.
+    if "icacls" not in pfx.env["WINEDLLOVERRIDES"]:
+        pfx.env["WINEDLLOVERRIDES"] += ";icacls.exe=n"
+
+
+def setup_env(pfx):
+    """The environment of the installer's runs: winemenubuilder turns each new shortcut into a
+    Linux menu entry and keeps the installer waiting about 10 s for it; Windows has nothing of the
+    kind."""
+    return dict(WINEDLLOVERRIDES=pfx.env["WINEDLLOVERRIDES"] + ";winemenubuilder.exe=d")
 
 
 def run_line(pfx, line, timeout=60):
     """Runs the Windows command line `line` exactly as given, through cmd's expansion of a
     variable (wine itself would quote arguments with blanks anew, and NSIS takes /D= and _?=
     unquoted); answers its exit status."""
-    env = ENV | dict(RUN_LINE=line)
+    env = setup_env(pfx) | dict(RUN_LINE=line)
     return pfx.run("cmd", "/c", "%RUN_LINE%", timeout=timeout, check=False, env=env)[0]
 
 
