@@ -39,32 +39,33 @@ std::wstring AsText(const MRegistry::RegValue &value) {
         value);
 }
 
-void Search(seam::Platform &os) {
+void Search(seam::Platform &os, const EndWithBox &endWith) {
     gJavaHome.clear();
-    if (!MRegistry::RegKeyExists(os, seam::kHKeyLocalMachine, kRuntimeKey)) {
-        os.MessageBox(kMsgNoRuntime, kAppTitle);
-        os.EndProgram(1);
-    }
-    const auto names = MRegistry::RegEnumSubKeys(os, seam::kHKeyLocalMachine, kRuntimeKey);
-    const std::optional<std::wstring> chosen = FirstSuitableVersion(names);
-    if (!chosen) {
-        os.MessageBox(kMsgNoSuitableVersion, kAppTitle);
-        os.EndProgram(1);
-    }
-    const std::wstring versionKey = std::wstring(kRuntimeKey) + L"\\" + *chosen;
-    const std::wstring home =
-        AsText(MRegistry::RegQueryValue(os, seam::kHKeyLocalMachine, versionKey, L"JavaHome"));
-    if (home.empty()) return;
-    gJavaHome = home;
-    InstallCommSupport(os, home);
+    const RuntimeChoice choice = ChooseJavaRuntime(os);
+    if (choice.outcome == RuntimeChoice::Outcome::NoRuntime) return endWith(kMsgNoRuntime);
+    if (choice.outcome == RuntimeChoice::Outcome::NoSuitableVersion)
+        return endWith(kMsgNoSuitableVersion);
+    if (choice.home.empty()) return;
+    gJavaHome = choice.home;
+    InstallCommSupport(os, choice.home);
 }
 
 } // namespace
 
-void FindJavaRuntime(seam::Platform &os) {
+RuntimeChoice ChooseJavaRuntime(seam::Platform &os) {
+    if (!MRegistry::RegKeyExists(os, seam::kHKeyLocalMachine, kRuntimeKey)) return {};
+    const auto names = MRegistry::RegEnumSubKeys(os, seam::kHKeyLocalMachine, kRuntimeKey);
+    const std::optional<std::wstring> chosen = FirstSuitableVersion(names);
+    if (!chosen) return {RuntimeChoice::Outcome::NoSuitableVersion, L"", L""};
+    const std::wstring versionKey = std::wstring(kRuntimeKey) + L"\\" + *chosen;
+    return {RuntimeChoice::Outcome::Chosen, *chosen,
+            AsText(MRegistry::RegQueryValue(os, seam::kHKeyLocalMachine, versionKey, L"JavaHome"))};
+}
+
+void FindJavaRuntime(seam::Platform &os, const EndWithBox &endWith) {
     seam::AppError error;
     try {
-        Search(os);
+        Search(os, endWith);
         return;
     } catch (const seam::AppError &raised) {
         error = raised;

@@ -7,7 +7,6 @@
 #include "launcher/InstanceLock.h"
 #include "launcher/ServerFolder.h"
 #include "seam/ErrorText.h"
-#include "seam/HandleGuard.h"
 
 #include <string>
 
@@ -18,24 +17,37 @@ constexpr int kHiddenWindow = 0; // SW_HIDE
 // terminal, which shows a window whatever the show state says.
 constexpr std::uint32_t kCreateNoWindow = 0x08000000;
 
+// Shows a box after which the launcher ends. The lock goes first, so that a
+// start made while the box is open is not refused.
+void EndWithBox(seam::Platform &os, seam::LockGuard &lock, const std::wstring &text) {
+    lock.Close();
+    os.MessageBox(text, kAppTitle);
+    os.EndProgram(1);
+}
+
 // An error that no handler takes: the platform's report names it, then the
 // launcher ends. `subject` is the file or program the failing step was given.
-// The lock goes first, so that a new start is not refused under the report.
 void ReportUnhandledError(seam::Platform &os, seam::LockGuard &lock, std::uint32_t error,
                           const std::wstring &subject) {
-    lock.Close();
-    os.MessageBox(UnhandledErrorText(error, seam::DescribeError(os, error, subject)), kAppTitle);
-    os.EndProgram(1);
+    EndWithBox(os, lock, UnhandledErrorText(error, seam::DescribeError(os, error, subject)));
+}
+
+// From here on the server holds the lock in a handle of its own, which what it
+// starts does not inherit. Where it cannot be given one, the launcher keeps its
+// own while it watches, and the installation stays locked all the same.
+void HandOverLock(seam::Platform &os, seam::LockGuard &lock, seam::ProcHandle process) {
+    const seam::ProcessGuard server(os, process);
+    if (lock.get() != 0 && os.GiveLock(process, lock.get()) == 0) lock.Close();
 }
 
 } // namespace
 
-void RunLaunchSequence(seam::Platform &os) {
+void RunLaunchSequence(seam::Platform &os, seam::LockGuard &lock) {
     os.HideSplash();
     const std::wstring appDirectory = os.AppDirectory();
     const std::wstring serverBase = ServerBaseFolder(os, appDirectory);
-    seam::LockGuard lock(os, TakeInstanceLock(os, appDirectory));
-    mod_main::FindJavaRuntime(os);
+    lock.Reset(TakeInstanceLock(os, appDirectory));
+    mod_main::FindJavaRuntime(os, [&](const std::wstring &text) { EndWithBox(os, lock, text); });
 
     const std::wstring commandLine = BuildServerCommandLine(serverBase, gJavaHome);
     std::wstring savedDirectory;
@@ -43,12 +55,12 @@ void RunLaunchSequence(seam::Platform &os) {
         return ReportUnhandledError(os, lock, error, L"");
     if (const std::uint32_t error = os.SetCurrentDirectory(serverBase))
         return ReportUnhandledError(os, lock, error, serverBase);
+    seam::ProcHandle process = 0;
     std::uint32_t pid = 0;
     if (const std::uint32_t error =
-            os.StartProcess(commandLine, kHiddenWindow, kCreateNoWindow, lock.get(), &pid))
+            os.StartProcess(commandLine, kHiddenWindow, kCreateNoWindow, &process, &pid))
         return ReportUnhandledError(os, lock, error, ServerProgram(gJavaHome));
-    // From here on the server alone holds the lock.
-    lock.Close();
+    HandOverLock(os, lock, process);
     gServerPid = pid;
     if (const std::uint32_t error = os.SetCurrentDirectory(savedDirectory))
         return ReportUnhandledError(os, lock, error, savedDirectory);

@@ -14,20 +14,39 @@ add_library(splash_picture OBJECT ${SPLASH_GIF_CPP} launcher/SplashFrame.cpp)
 target_compile_definitions(splash_picture PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_include_directories(splash_picture PUBLIC ${CMAKE_SOURCE_DIR})
 
+# The seam's Win32 layer, which both programs link. Objects rather than an
+# archive, so that the end without the library's report replaces the
+# library's own.
+add_library(win32_platform OBJECT win32/Win32Platform.cpp win32/TerminateHandler.cpp)
+target_link_libraries(win32_platform PUBLIC launcher_core)
+
 enable_language(RC)
 add_executable(DovernProfessionalSMSServer WIN32
   launcher/WinMain.cpp
   launcher/SplashWindow.cpp
   launcher/SplashImage.cpp
-  win32/Win32Platform.cpp
-  win32/TerminateHandler.cpp
   launcher/resources/launcher.rc
 )
-target_link_libraries(DovernProfessionalSMSServer PRIVATE launcher_core splash_picture
-  uuid gdi32 user32 advapi32)
-target_link_options(DovernProfessionalSMSServer PRIVATE
-  -municode -static -static-libgcc -static-libstdc++ -s -Wl,--no-insert-timestamp)
-# The executable inherits these through launcher_core.
+target_link_libraries(DovernProfessionalSMSServer PRIVATE win32_platform launcher_core
+  splash_picture uuid gdi32 user32 advapi32)
+
+# The installer's helper: the launcher's search and copies, elevated.
+add_executable(PrepareJava WIN32
+  preparejava/PrepareJavaMain.cpp
+  preparejava/resources/PrepareJava.rc
+)
+target_link_libraries(PrepareJava PRIVATE preparejava_core win32_platform launcher_core
+  user32 advapi32)
+# The icon's raw resources lie with the launcher's.
+set_source_files_properties(preparejava/resources/PrepareJava.rc PROPERTIES
+  INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/launcher/resources;${CMAKE_SOURCE_DIR}/preparejava/resources"
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/preparejava/resources/PrepareJava.manifest")
+
+foreach(program DovernProfessionalSMSServer PrepareJava)
+  target_link_options(${program} PRIVATE
+    -municode -static -static-libgcc -static-libstdc++ -s -Wl,--no-insert-timestamp)
+endforeach()
+# The executables inherit these through launcher_core.
 target_compile_definitions(launcher_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
 include(${CMAKE_SOURCE_DIR}/cmake/Packaging.cmake)

@@ -28,7 +28,7 @@ bool OnSplashTick(seam::Platform &os, SplashEvents &events, seam::Timer timer) {
         } else if (!events.launchStarted) {
             // A tick that comes while a box of the sequence is open must not start it again.
             events.launchStarted = true;
-            RunLaunchSequence(os);
+            RunLaunchSequence(os, events.instanceLock);
         }
     }
     return events.handlersRunning == 0 && events.closePending;

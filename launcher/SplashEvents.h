@@ -12,13 +12,19 @@
 // (taskkill without /f, the Restart Manager), since the window is hidden by then.
 #pragma once
 
+#include "seam/HandleGuard.h"
 #include "seam/Platform.h"
 
 // Lives as long as the window's handlers can run.
 struct SplashEvents {
+    explicit SplashEvents(seam::Platform &os) : instanceLock(os, 0) {}
+
     bool launchStarted = false; // the launch sequence runs once per launcher run
     int handlersRunning = 0;    // ticks on the stack, nested ones under a box included
     bool closePending = false;  // a close came while a tick was running
+    // The installation's lock, from its taking until the server holds its own;
+    // for as long as the launcher runs where the server could not be given one.
+    seam::LockGuard instanceLock;
 };
 
 // Runs the tick of `timer`: the launch sequence on the first Timer1 tick, the

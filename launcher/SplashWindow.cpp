@@ -12,9 +12,11 @@ constexpr wchar_t kClassName[] = L"frmSplash";
 
 // What frmSplash owns; freed with the window.
 struct SplashState {
+    SplashState(HWND window, SIZE size) : platform(window), imageSize(size), events(platform) {}
+
     Win32Platform platform;
     SplashImage image; // Image1
-    SIZE imageSize{};
+    SIZE imageSize;
     // The window is closed only when no tick runs, so the state, freed with
     // the window, outlives every handler that uses it.
     SplashEvents events;
@@ -79,7 +81,7 @@ HWND CreateSplashWindow(HINSTANCE instance) {
     HWND window = CreateWindowExW(0, kClassName, kAppTitle, kSplashStyle, frame.left, frame.top,
                                   frame.width, frame.height, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    auto *state = new SplashState{Win32Platform(window), {}, frame.image, {}};
+    auto *state = new SplashState(window, frame.image);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     state->platform.SetTimerEnabled(seam::Timer::Timer1, true);
     ShowWindow(window, SW_SHOWNORMAL);

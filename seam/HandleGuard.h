@@ -16,9 +16,11 @@ public:
 
     Handle get() const { return handle_; }
     // Closes the handle before the scope ends.
-    void Close() {
+    void Close() { Reset(0); }
+    // Closes the handle it holds and takes `handle` in its place.
+    void Reset(Handle handle) {
         if (handle_ != 0) (os_.*CloseCall)(handle_);
-        handle_ = 0;
+        handle_ = handle;
     }
 
 private:

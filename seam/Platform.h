@@ -25,9 +25,18 @@ constexpr std::uint32_t kKeyRead = 0x20019u;
 constexpr long kErrorSuccess = 0;
 constexpr long kErrorMoreData = 234;
 constexpr long kErrorNoMoreItems = 259;
+constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorFileExists = 80;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
+constexpr std::uint32_t kWaitTimeout = 258;
+
+// What tells one file or folder from every other on the machine, however its
+// path is spelled.
+struct FileIdentity {
+    std::uint32_t volumeSerial = 0;
+    std::uint64_t fileIndex = 0;
+};
 
 enum class Timer { Timer1, Timer2 };
 
@@ -90,6 +99,10 @@ public:
     // The short (8.3) form of an existing path, each component that has one
     // replaced by it; answers 0 and sets `*shortPath`, or an error number.
     virtual std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) = 0;
+    // The identity of the folder at `path`, reached through any link on the
+    // way; opening it needs no right beyond reading its attributes. Answers 0
+    // and sets `*identity`, or an error number.
+    virtual std::uint32_t FolderIdentity(const std::wstring &path, FileIdentity *identity) = 0;
     // The path as the file system compares it: its long form, in upper case
     // whatever the user's language. Never fails; a path it cannot resolve is
     // folded as it stands.
@@ -108,18 +121,32 @@ public:
 
     // Starts `commandLine` without waiting, with window style `showWindow` and
     // `creationFlags` passed to the system unchanged; answers 0 and sets
-    // `*processId`, or an error number leaving `*processId` unchanged. It keeps
-    // no handle to the new process. The new process inherits `inherit` (none
-    // when 0) and no other handle of the launcher's.
+    // `*process`, a handle that the caller closes, and `*processId`, or an error
+    // number leaving both unchanged. The new process inherits no handle.
     virtual std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
-                                       std::uint32_t creationFlags, LockHandle inherit,
+                                       std::uint32_t creationFlags, ProcHandle *process,
                                        std::uint32_t *processId) = 0;
-    // Creates the machine-wide lock `name`, or opens it when it exists already.
-    // Answers 0 with a new lock in `*lock`; kErrorAlreadyExists with a handle to
-    // the existing one in `*lock`; or another error number (kErrorAccessDenied
-    // when another user's process holds it) with `*lock` set to 0. The handle
-    // can be handed on to a started process.
+    // Gives `process` a handle of its own to `lock`, one that what it starts
+    // cannot inherit; answers 0 or an error number.
+    virtual std::uint32_t GiveLock(ProcHandle process, LockHandle lock) = 0;
+    // Creates the machine-wide lock `name`, or opens it when it exists already,
+    // in a handle that no started process inherits. Answers 0 with a new lock in
+    // `*lock`; kErrorAlreadyExists with a handle to the existing one in `*lock`;
+    // or another error number with `*lock` set to 0: kErrorAccessDenied when
+    // another user's process holds it, or when this process may not create
+    // machine-wide objects at all.
     virtual std::uint32_t CreateNamedLock(const std::wstring &name, LockHandle *lock) = 0;
+    // Opens the existing lock `name` for waiting on it only. Answers 0 with the
+    // handle in `*lock`, or an error number with `*lock` set to 0:
+    // kErrorFileNotFound when there is none, kErrorAccessDenied when it belongs
+    // to another user.
+    virtual std::uint32_t OpenNamedLock(const std::wstring &name, LockHandle *lock) = 0;
+    // Waits up to `timeoutMs` until this thread owns `lock`. Answers 0 once it
+    // does, also when the last owner ended without letting go; kWaitTimeout; or
+    // another error number.
+    virtual std::uint32_t WaitForLock(LockHandle lock, std::uint32_t timeoutMs) = 0;
+    // Lets go of a lock that WaitForLock gave this thread.
+    virtual void ReleaseLock(LockHandle lock) = 0;
     // Opens the process `processId`; answers its handle, or 0 on failure.
     virtual ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                    std::uint32_t processId) = 0;

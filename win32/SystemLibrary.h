@@ -27,3 +27,17 @@ template <typename Fn> Fn SystemEntry(HMODULE module, const char *name) {
 template <typename Fn> Fn KernelEntry(const char *name) {
     return SystemEntry<Fn>(GetModuleHandleW(L"kernel32.dll"), name);
 }
+
+// A DLL loaded by name is looked for in the program's own folder first, and a
+// program started as administrator from a download folder would run whatever
+// DLL was planted beside it. From here on only the system folder is searched.
+inline void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI *)(DWORD);
+    using SetDllDirectoryFn = BOOL(WINAPI *)(LPCWSTR);
+    const auto setDefault = KernelEntry<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    // Only where the above is missing or fails: this one also changes the DLL
+    // search of every process started from here, the server among them.
+    if (const auto setDirectory = KernelEntry<SetDllDirectoryFn>("SetDllDirectoryW"))
+        setDirectory(L"");
+}

@@ -2,7 +2,6 @@
 
 #include "common/DecimalText.h"
 #include "common/Timers.h"
-#include "win32/SystemLibrary.h"
 
 #include <vector>
 
@@ -140,8 +139,11 @@ std::uint32_t Win32Platform::CommitFile(const std::wstring &temporary, const std
     if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
     if (attributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared with whoever has just opened the fresh file (an antivirus, an
+    // indexer), which would otherwise make the copy fail.
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     if (file != INVALID_HANDLE_VALUE) {
         if (!FlushFileBuffers(file)) error = GetLastError();
@@ -164,6 +166,24 @@ std::uint32_t Win32Platform::ShortPathName(const std::wstring &path, std::wstrin
     return ReadGrowing(shortPath, [&](wchar_t *buffer, DWORD size) {
         return GetShortPathNameW(path.c_str(), buffer, size);
     });
+}
+
+std::uint32_t Win32Platform::FolderIdentity(const std::wstring &path,
+                                            seam::FileIdentity *identity) {
+    // Backup semantics open a folder; reading its attributes needs no right
+    // that the folder's ACL could withhold from those who may list it.
+    HANDLE folder = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return GetLastError();
+    BY_HANDLE_FILE_INFORMATION info;
+    const DWORD error = GetFileInformationByHandle(folder, &info) ? 0 : GetLastError();
+    ::CloseHandle(folder);
+    if (error) return error;
+    identity->volumeSerial = info.dwVolumeSerialNumber;
+    identity->fileIndex =
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return 0;
 }
 
 std::wstring Win32Platform::FoldedPath(const std::wstring &path) {
@@ -211,88 +231,64 @@ std::wstring Win32Platform::ErrorDescription(std::uint32_t error) {
     return description;
 }
 
-namespace {
-
-// The attribute list that lets a started process inherit one handle and no
-// other; empty where the system lacks it (before Vista), and then the process
-// inherits every inheritable handle, of which the launcher has only this one.
-class InheritOnly {
-public:
-    explicit InheritOnly(HANDLE handle) : handle_(handle) {
-        if (!handle) return;
-        using InitializeFn = BOOL(WINAPI *)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD, PSIZE_T);
-        using UpdateFn = BOOL(WINAPI *)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD_PTR, PVOID,
-                                        SIZE_T, PVOID, PSIZE_T);
-        const auto initialize = KernelEntry<InitializeFn>("InitializeProcThreadAttributeList");
-        const auto update = KernelEntry<UpdateFn>("UpdateProcThreadAttribute");
-        delete_ = KernelEntry<DeleteFn>("DeleteProcThreadAttributeList");
-        if (!initialize || !update || !delete_) return;
-        SIZE_T size = 0;
-        initialize(nullptr, 1, 0, &size);
-        storage_.resize(size);
-        auto *list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
-        if (!initialize(list, 1, 0, &size)) return;
-        if (!update(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_, sizeof handle_, nullptr,
-                    nullptr)) {
-            delete_(list);
-            return;
-        }
-        list_ = list;
-    }
-    ~InheritOnly() {
-        if (list_) delete_(list_);
-    }
-    InheritOnly(const InheritOnly &) = delete;
-    InheritOnly &operator=(const InheritOnly &) = delete;
-
-    LPPROC_THREAD_ATTRIBUTE_LIST list() const { return list_; }
-
-private:
-    using DeleteFn = void(WINAPI *)(LPPROC_THREAD_ATTRIBUTE_LIST);
-    HANDLE handle_; // the list points at it
-    std::vector<unsigned char> storage_;
-    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
-    DeleteFn delete_ = nullptr;
-};
-
-} // namespace
-
 std::uint32_t Win32Platform::StartProcess(const std::wstring &commandLine, int showWindow,
-                                          std::uint32_t creationFlags, seam::LockHandle inherit,
+                                          std::uint32_t creationFlags, seam::ProcHandle *process,
                                           std::uint32_t *processId) {
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
-    STARTUPINFOEXW startup{};
-    startup.StartupInfo.cb = sizeof startup.StartupInfo;
-    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
-    startup.StartupInfo.wShowWindow = static_cast<WORD>(showWindow);
-    const InheritOnly only(ToHandle(inherit));
-    if (inherit != 0 && only.list()) {
-        startup.StartupInfo.cb = sizeof startup;
-        startup.lpAttributeList = only.list();
-        creationFlags |= EXTENDED_STARTUPINFO_PRESENT;
-    }
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inherit != 0 ? TRUE : FALSE,
-                        creationFlags, nullptr, nullptr, &startup.StartupInfo, &process))
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showWindow);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
+                        nullptr, &startup, &started))
         return GetLastError();
-    // The launcher keeps only the identifier.
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    *processId = process.dwProcessId;
+    ::CloseHandle(started.hThread);
+    *process = reinterpret_cast<seam::ProcHandle>(started.hProcess);
+    *processId = started.dwProcessId;
     return 0;
 }
 
+std::uint32_t Win32Platform::GiveLock(seam::ProcHandle process, seam::LockHandle lock) {
+    HANDLE copy = nullptr;
+    // The copy is the process's alone: closed by the system when it ends, and
+    // not inheritable there.
+    return DuplicateHandle(GetCurrentProcess(), ToHandle(lock), ToHandle(process), &copy, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS)
+               ? 0
+               : GetLastError();
+}
+
 std::uint32_t Win32Platform::CreateNamedLock(const std::wstring &name, seam::LockHandle *lock) {
-    // Inheritable, so that the server can hold it; owned by no thread, since
-    // only whether it exists counts.
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE mutex = CreateMutexW(&inheritable, FALSE, name.c_str());
+    // Default security: not inheritable, and out of reach of other users.
+    // Owned by no thread until one waits for it.
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     const DWORD error = GetLastError();
     *lock = reinterpret_cast<seam::LockHandle>(mutex);
     if (!mutex) return error;
     return error == ERROR_ALREADY_EXISTS ? ERROR_ALREADY_EXISTS : 0;
 }
+
+std::uint32_t Win32Platform::OpenNamedLock(const std::wstring &name, seam::LockHandle *lock) {
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+    *lock = reinterpret_cast<seam::LockHandle>(mutex);
+    return mutex ? 0 : GetLastError();
+}
+
+std::uint32_t Win32Platform::WaitForLock(seam::LockHandle lock, std::uint32_t timeoutMs) {
+    switch (WaitForSingleObject(ToHandle(lock), timeoutMs)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:
+        return 0;
+    case WAIT_TIMEOUT:
+        return WAIT_TIMEOUT;
+    default:
+        return GetLastError();
+    }
+}
+
+void Win32Platform::ReleaseLock(seam::LockHandle lock) { ReleaseMutex(ToHandle(lock)); }
 
 seam::ProcHandle Win32Platform::OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                             std::uint32_t processId) {

@@ -7,8 +7,9 @@
 
 class Win32Platform final : public seam::Platform {
 public:
-    // `splash` is the window whose visibility and timers the launcher controls.
-    explicit Win32Platform(HWND splash) : splash_(splash) {}
+    // `splash` is the window whose visibility and timers the launcher controls;
+    // none for a program without one.
+    explicit Win32Platform(HWND splash = nullptr) : splash_(splash) {}
 
     long RegOpenKeyExA(seam::RegKey root, const std::string &subKey, std::uint32_t options,
                        std::uint32_t samDesired, seam::RegKey *result) override;
@@ -29,14 +30,19 @@ public:
     std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) override;
     std::uint32_t DeleteFile(const std::wstring &path) override;
     std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) override;
+    std::uint32_t FolderIdentity(const std::wstring &path, seam::FileIdentity *identity) override;
     std::wstring FoldedPath(const std::wstring &path) override;
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
 
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
-                               std::uint32_t creationFlags, seam::LockHandle inherit,
+                               std::uint32_t creationFlags, seam::ProcHandle *process,
                                std::uint32_t *processId) override;
+    std::uint32_t GiveLock(seam::ProcHandle process, seam::LockHandle lock) override;
     std::uint32_t CreateNamedLock(const std::wstring &name, seam::LockHandle *lock) override;
+    std::uint32_t OpenNamedLock(const std::wstring &name, seam::LockHandle *lock) override;
+    std::uint32_t WaitForLock(seam::LockHandle lock, std::uint32_t timeoutMs) override;
+    void ReleaseLock(seam::LockHandle lock) override;
     seam::ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                  std::uint32_t processId) override;
     bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;

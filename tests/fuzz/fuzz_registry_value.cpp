@@ -134,14 +134,19 @@ public:
     std::uint32_t CommitFile(const std::wstring &, const std::wstring &) override { Never(); }
     std::uint32_t DeleteFile(const std::wstring &) override { Never(); }
     std::uint32_t ShortPathName(const std::wstring &, std::wstring *) override { Never(); }
+    std::uint32_t FolderIdentity(const std::wstring &, seam::FileIdentity *) override { Never(); }
     std::wstring FoldedPath(const std::wstring &) override { Never(); }
     std::uint32_t TurnOffFileVirtualization() override { Never(); }
     std::wstring ErrorDescription(std::uint32_t) override { Never(); }
-    std::uint32_t StartProcess(const std::wstring &, int, std::uint32_t, seam::LockHandle,
+    std::uint32_t StartProcess(const std::wstring &, int, std::uint32_t, seam::ProcHandle *,
                                std::uint32_t *) override {
         Never();
     }
+    std::uint32_t GiveLock(seam::ProcHandle, seam::LockHandle) override { Never(); }
     std::uint32_t CreateNamedLock(const std::wstring &, seam::LockHandle *) override { Never(); }
+    std::uint32_t OpenNamedLock(const std::wstring &, seam::LockHandle *) override { Never(); }
+    std::uint32_t WaitForLock(seam::LockHandle, std::uint32_t) override { Never(); }
+    void ReleaseLock(seam::LockHandle) override { Never(); }
     seam::ProcHandle OpenProcess(std::uint32_t, bool, std::uint32_t) override { Never(); }
     bool GetExitCodeProcess(seam::ProcHandle, std::uint32_t *) override { Never(); }
     bool CloseHandle(seam::ProcHandle) override { Never(); }

@@ -248,7 +248,7 @@ std::uint32_t FakePlatform::CopyFile(const std::wstring &source, const std::wstr
     if (!HasFile(source)) return kFileNotFound;
     if (HasFile(target) && !overwrite) return kFileExists;
     files_[Normal(target)] = FileContent(source);
-    copies.push_back({source, target, overwrite});
+    copies.push_back({source, target, overwrite, !ownedLocks.empty()});
     if (afterCopy) afterCopy(copies.back());
     return 0;
 }
@@ -282,6 +282,20 @@ std::uint32_t FakePlatform::ShortPathName(const std::wstring &path, std::wstring
     return 0;
 }
 
+std::uint32_t FakePlatform::FolderIdentity(const std::wstring &path, seam::FileIdentity *identity) {
+    if (Record("FolderIdentity")) return kAccessDenied;
+    std::wstring resolved = Normal(path);
+    for (const auto &link : folderLinks) {
+        const std::wstring from = Normal(link.first);
+        if (resolved == from || resolved.rfind(from + L"\\", 0) == 0)
+            resolved = Normal(link.second) + resolved.substr(from.size());
+    }
+    if (!folders_.count(resolved)) return kFileNotFound;
+    identity->volumeSerial = 0x1234abcd;
+    identity->fileIndex = identities_.emplace(resolved, identities_.size() + 1).first->second;
+    return 0;
+}
+
 std::wstring FakePlatform::FoldedPath(const std::wstring &path) {
     Record("FoldedPath");
     for (const auto &names : shortNames)
@@ -301,17 +315,27 @@ std::wstring FakePlatform::ErrorDescription(std::uint32_t error) {
 }
 
 std::uint32_t FakePlatform::StartProcess(const std::wstring &commandLine, int showWindow,
-                                         std::uint32_t creationFlags, seam::LockHandle inherit,
+                                         std::uint32_t creationFlags, seam::ProcHandle *process,
                                          std::uint32_t *processId) {
     if (Record("StartProcess")) return kFileNotFound;
-    if (inherit != 0 && !openLocks.count(inherit)) return kInvalidParameter;
     if (startError) return startError;
-    const std::wstring lock = inherit != 0 ? openLocks[inherit] : L"";
-    started.push_back({commandLine, showWindow, creationFlags, currentDirectory, lock});
+    started.push_back({commandLine, showWindow, creationFlags, currentDirectory, L""});
     events.push_back("StartProcess");
     *processId = nextPid;
     processes[nextPid] = FakeProcess{};
-    processLocks_[nextPid] = lock;
+    *process = nextHandle_;
+    nextHandle_ += 4;
+    processHandles_[*process] = nextPid;
+    openProcesses.insert(*process);
+    return 0;
+}
+
+std::uint32_t FakePlatform::GiveLock(seam::ProcHandle process, seam::LockHandle lock) {
+    if (Record("GiveLock")) return kAccessDenied;
+    const auto found = processHandles_.find(process);
+    if (found == processHandles_.end() || !openLocks.count(lock)) return kInvalidParameter;
+    processLocks_[found->second] = openLocks[lock];
+    started.back().givenLock = openLocks[lock];
     return 0;
 }
 
@@ -319,12 +343,35 @@ std::uint32_t FakePlatform::CreateNamedLock(const std::wstring &name, seam::Lock
     *lock = 0;
     if (Record("CreateNamedLock")) return kNotEnoughMemory;
     lockNames.push_back(name);
-    if (locksOfOtherUsers.count(name)) return seam::kErrorAccessDenied;
+    if (globalObjectsDenied || locksOfOtherUsers.count(name)) return seam::kErrorAccessDenied;
     const bool held = LockHeld(name);
     *lock = nextHandle_;
     nextHandle_ += 4;
     openLocks[*lock] = name;
     return held ? seam::kErrorAlreadyExists : 0;
+}
+
+std::uint32_t FakePlatform::OpenNamedLock(const std::wstring &name, seam::LockHandle *lock) {
+    *lock = 0;
+    if (Record("OpenNamedLock")) return kNotEnoughMemory;
+    if (locksOfOtherUsers.count(name)) return seam::kErrorAccessDenied;
+    if (!LockHeld(name)) return seam::kErrorFileNotFound;
+    *lock = nextHandle_;
+    nextHandle_ += 4;
+    openLocks[*lock] = name;
+    return 0;
+}
+
+std::uint32_t FakePlatform::WaitForLock(seam::LockHandle lock, std::uint32_t timeoutMs) {
+    if (Record("WaitForLock")) return timeoutMs > 0 ? seam::kWaitTimeout : kInvalidParameter;
+    if (!openLocks.count(lock)) return kInvalidParameter;
+    ownedLocks.insert(lock);
+    return 0;
+}
+
+void FakePlatform::ReleaseLock(seam::LockHandle lock) {
+    Record("ReleaseLock");
+    ownedLocks.erase(lock);
 }
 
 seam::ProcHandle FakePlatform::OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,

@@ -59,6 +59,7 @@ struct FakeCopy {
     std::wstring source;
     std::wstring target; // the file written
     bool overwrite;
+    bool inTurn; // made while the launcher owned a lock
 };
 
 struct StartedProcess {
@@ -66,7 +67,7 @@ struct StartedProcess {
     int showWindow;
     std::uint32_t creationFlags;
     std::wstring currentDirectory;
-    std::wstring inheritedLock; // empty when it inherited none
+    std::wstring givenLock; // the lock it was given a handle to; empty for none
 };
 
 class FakePlatform final : public seam::Platform {
@@ -89,13 +90,18 @@ public:
     std::vector<std::wstring> FilesBelow(const std::wstring &folder) const;
     // Short (8.3) forms by long path; a path without one is its own short form.
     std::map<std::wstring, std::wstring> shortNames;
+    // Links between folders: a path below the link's own is the same folder
+    // below its target, whatever FoldedPath makes of it.
+    std::map<std::wstring, std::wstring> folderLinks;
 
     // Named locks: held while the launcher has a handle open, a running process
-    // inherited it, or another program holds it.
+    // was given one, or another program holds it.
     bool LockHeld(const std::wstring &name) const;
     std::set<std::wstring> locksHeldElsewhere;
     std::set<std::wstring> locksOfOtherUsers; // cannot be opened: access denied
+    bool globalObjectsDenied = false;         // no machine-wide lock can be made at all
     std::vector<std::wstring> lockNames;      // every name CreateNamedLock was given
+    std::set<seam::LockHandle> ownedLocks;    // waited for and not released
 
     // Fake clock and timers.
     std::uint64_t now = 0;
@@ -124,13 +130,18 @@ public:
     std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) override;
     std::uint32_t DeleteFile(const std::wstring &path) override;
     std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) override;
+    std::uint32_t FolderIdentity(const std::wstring &path, seam::FileIdentity *identity) override;
     std::wstring FoldedPath(const std::wstring &path) override;
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
-                               std::uint32_t creationFlags, seam::LockHandle inherit,
+                               std::uint32_t creationFlags, seam::ProcHandle *process,
                                std::uint32_t *processId) override;
+    std::uint32_t GiveLock(seam::ProcHandle process, seam::LockHandle lock) override;
     std::uint32_t CreateNamedLock(const std::wstring &name, seam::LockHandle *lock) override;
+    std::uint32_t OpenNamedLock(const std::wstring &name, seam::LockHandle *lock) override;
+    std::uint32_t WaitForLock(seam::LockHandle lock, std::uint32_t timeoutMs) override;
+    void ReleaseLock(seam::LockHandle lock) override;
     seam::ProcHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                                  std::uint32_t processId) override;
     bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;
@@ -188,7 +199,8 @@ private:
     std::map<std::string, Key> keys_; // by upper-case full path
     std::map<seam::RegKey, std::string> handles_;
     std::map<seam::ProcHandle, std::uint32_t> processHandles_;
-    std::map<std::uint32_t, std::wstring> processLocks_; // lock inherited, by process id
+    std::map<std::uint32_t, std::wstring> processLocks_; // lock given, by process id
+    std::map<std::wstring, std::uint64_t> identities_;   // file index by resolved folder
     std::set<std::wstring> folders_;
     std::map<std::wstring, std::string> files_; // by normalised path
     seam::RegKey nextKey_ = 0x1000;

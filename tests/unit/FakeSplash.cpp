@@ -2,7 +2,7 @@
 
 #include "common/Timers.h"
 
-FakeSplash::FakeSplash(FakePlatform &os) : os_(os) {
+FakeSplash::FakeSplash(FakePlatform &os) : events(os), os_(os) {
     os_.timers[0] = {true, kTimer1IntervalMs, kTimer1IntervalMs};
     os_.timers[1] = {false, kTimer2IntervalMs, 0};
 }

@@ -26,7 +26,10 @@ protected:
 
     std::optional<int> Run() {
         try {
-            mod_main::FindJavaRuntime(os);
+            mod_main::FindJavaRuntime(os, [this](const std::wstring &text) {
+                os.MessageBox(text, kTitle);
+                os.EndProgram(1);
+            });
         } catch (const ProgramEnded &ended) {
             return ended.exitCode;
         }

@@ -31,8 +31,12 @@ TEST_F(InstallCommSupportTest, CopiesAllFourInOrderIntoTheRuntime) {
                                                     kHome + L"\\lib\\ext\\jdc.jar"}));
     EXPECT_EQ(os.FileContent(kHome + L"\\bin\\Win32com.dll"), "new Win32com.dll");
     EXPECT_TRUE(os.boxes.empty());
-    for (const FakeCopy &copy : os.copies)
-        EXPECT_TRUE(copy.overwrite) << "requested with overwriting allowed";
+    for (const FakeCopy &copy : os.copies) {
+        EXPECT_FALSE(copy.overwrite) << "the temporary is made new, never written through";
+        EXPECT_TRUE(copy.inTurn) << "copies into a runtime take turns";
+    }
+    EXPECT_TRUE(os.ownedLocks.empty());
+    EXPECT_TRUE(os.openLocks.empty());
 }
 
 TEST_F(InstallCommSupportTest, PresentFilesAreNeverReplacedNorTheSourceTouched) {
@@ -123,6 +127,20 @@ TEST_F(InstallCommSupportTest, TemporaryOfAnInterruptedRunIsNeverTakenForTheFile
     EXPECT_EQ(os.FileContent(kHome + L"\\lib\\ext\\Comm.jar"), "new Comm.jar");
     EXPECT_FALSE(os.HasFile(kHome + L"\\lib\\ext\\Comm.jar.partial"));
     EXPECT_TRUE(os.boxes.empty());
+}
+
+// A temporary that is there still is never written through: it may be a link
+// to another file, made by someone who may write the runtime's folder.
+TEST_F(InstallCommSupportTest, TemporaryThatCannotBeDeletedIsNeverWrittenThrough) {
+    const std::wstring partial = kHome + L"\\lib\\ext\\Comm.jar.partial";
+    os.AddFile(partial, "someone else's");
+    os.namedFault = NamedFault{"DeleteFile", 0};
+    mod_main::InstallCommSupport(os, kHome);
+    EXPECT_EQ(os.FileContent(partial), "someone else's");
+    EXPECT_TRUE(os.copies.empty()) << "the rows after it are not tried";
+    ASSERT_EQ(os.boxes.size(), 2u);
+    EXPECT_EQ(os.boxes[0].first, L"Description of error 80\r\n" + partial);
+    EXPECT_EQ(os.boxes[1].first, L"Error While Copying JAR File");
 }
 
 TEST_F(InstallCommSupportTest, FileThatCannotTakeItsNameIsReportedAndItsTemporaryRemoved) {

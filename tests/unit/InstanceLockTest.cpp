@@ -1,5 +1,5 @@
 // One server per installation: the lock taken before anything is prepared,
-// handed to the server and held by nothing else.
+// given to the server alone, and never held under a box that ends the launcher.
 #include "launcher/InstanceLock.h"
 #include "tests/unit/LauncherRunTest.h"
 
@@ -14,7 +14,7 @@ const std::wstring kAlreadyRunning =
 
 class InstanceLockTest : public LauncherRunTest {
 protected:
-    std::wstring LockName() { return InstanceLockName(os.FoldedPath(os.appDirectory)); }
+    std::wstring LockName() { return InstanceLockName(os, os.appDirectory); }
 
     // One box, status 1, and no search, copy or start.
     void ExpectRefused() {
@@ -39,19 +39,49 @@ TEST_F(InstanceLockTest, LockOfAnotherUsersServerCountsAsHeld) {
     ExpectRefused();
 }
 
+// Denied because this process may make no machine-wide object at all (a
+// sandbox, a low-integrity start): refused only while a server holds the lock.
+TEST_F(InstanceLockTest, LauncherThatMayMakeNoLockStartsUnlessOneIsHeld) {
+    os.globalObjectsDenied = true;
+    splash.RunUntil(2000);
+    ASSERT_EQ(os.started.size(), 1u);
+    EXPECT_TRUE(os.started[0].givenLock.empty());
+    EXPECT_TRUE(os.boxes.empty());
+
+    FakePlatform sandboxed;
+    FakeSplash second(sandboxed);
+    AddJre6(sandboxed);
+    sandboxed.globalObjectsDenied = true;
+    sandboxed.locksHeldElsewhere.insert(InstanceLockName(sandboxed, sandboxed.appDirectory));
+    second.RunUntil(100000);
+    EXPECT_EQ(sandboxed.endedWith, 1);
+    ASSERT_EQ(sandboxed.boxes.size(), 1u);
+    EXPECT_EQ(sandboxed.boxes[0].first, kAlreadyRunning);
+    EXPECT_TRUE(sandboxed.openLocks.empty());
+}
+
 TEST_F(InstanceLockTest, ServerAloneHoldsTheLockFromItsStartToItsEnd) {
     splash.RunUntil(2000);
     ASSERT_EQ(os.started.size(), 1u);
-    EXPECT_EQ(os.started[0].inheritedLock, LockName());
-    const auto start = std::find(os.calls.begin(), os.calls.end(), "StartProcess");
-    ASSERT_LT(start + 1, os.calls.end());
-    EXPECT_EQ(start[1], "CloseHandle") << "the launcher's own copy goes right after the start";
+    EXPECT_EQ(os.started[0].givenLock, LockName());
+    EXPECT_TRUE(os.openLocks.empty()) << "the launcher's own handle goes after the hand-over";
     EXPECT_TRUE(os.LockHeld(LockName())) << "held through the server";
 
     os.processes[gServerPid].running = false;
     EXPECT_FALSE(os.LockHeld(LockName())) << "free once the server has ended, before any tick";
     splash.RunUntil(40000);
     EXPECT_EQ(os.endedWith, 0);
+}
+
+TEST_F(InstanceLockTest, ServerThatCannotBeGivenTheLockLeavesItWithTheWatchingLauncher) {
+    os.namedFault = NamedFault{"GiveLock", 0};
+    splash.RunUntil(2000);
+    ASSERT_EQ(os.started.size(), 1u);
+    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_EQ(os.openLocks.size(), 1u);
+    splash.RunUntil(62000);
+    EXPECT_TRUE(os.LockHeld(LockName())) << "held while the launcher watches";
+    EXPECT_FALSE(os.endedWith.has_value());
 }
 
 TEST_F(InstanceLockTest, LockIsTakenBeforeTheRuntimeSearch) {
@@ -61,42 +91,62 @@ TEST_F(InstanceLockTest, LockIsTakenBeforeTheRuntimeSearch) {
     EXPECT_LT(lock - os.calls.begin(), search - os.calls.begin());
 }
 
-TEST_F(InstanceLockTest, FailedStartReleasesTheLockBeforeItsReport) {
+// A user who leaves such a box open and starts the launcher again must not be
+// told that the server runs; the boxes after which the launch goes on keep it.
+TEST_F(InstanceLockTest, LockIsLetGoBeforeEveryBoxThatEndsTheLauncher) {
+    const auto heldUnderBoxes = [this](FakePlatform &machine) {
+        std::vector<bool> held;
+        machine.whileBoxOpen = [&] {
+            held.push_back(machine.LockHeld(InstanceLockName(machine, machine.appDirectory)));
+        };
+        FakeSplash run(machine);
+        run.RunUntil(100000);
+        return held;
+    };
+    FakePlatform noRuntime;
+    EXPECT_EQ(heldUnderBoxes(noRuntime), std::vector<bool>{false});
+    FakePlatform oldRuntime;
+    oldRuntime.SetString(kRuntimeKey + "\\1.4.2_19", "JavaHome", "C:\\Java\\old");
+    EXPECT_EQ(heldUnderBoxes(oldRuntime), std::vector<bool>{false});
     os.startError = 2;
-    bool heldUnderReport = true;
-    os.whileBoxOpen = [&] { heldUnderReport = os.LockHeld(LockName()); };
-    splash.RunUntil(100000);
+    EXPECT_EQ(heldUnderBoxes(os), std::vector<bool>{false});
     EXPECT_EQ(os.endedWith, 1);
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_FALSE(heldUnderReport);
+
+    FakePlatform copyFails; // no support files: two boxes, then the start
+    AddJre6(copyFails);
+    EXPECT_EQ(heldUnderBoxes(copyFails), (std::vector<bool>{true, true}));
+    EXPECT_EQ(copyFails.started.size(), 1u);
 }
 
 TEST_F(InstanceLockTest, LockThatCannotBeMadeDoesNotStandInTheWay) {
     os.namedFault = NamedFault{"CreateNamedLock", 0};
     splash.RunUntil(2000);
     ASSERT_EQ(os.started.size(), 1u);
-    EXPECT_TRUE(os.started[0].inheritedLock.empty());
+    EXPECT_TRUE(os.started[0].givenLock.empty());
     EXPECT_TRUE(os.boxes.empty());
 }
 
-TEST(InstanceLockName, OneNamePerInstallationWhateverTheSpelling) {
+TEST(InstanceLockName, OneNamePerFolderWhateverTheSpelling) {
     FakePlatform os;
-    os.shortNames[L"C:\\Program Files\\Dovern SMS"] = L"C:\\PROGRA~1\\DOVERN~1";
-    const auto name = [&](const std::wstring &folder) {
-        return InstanceLockName(os.FoldedPath(folder));
-    };
-    const std::wstring installed = name(L"C:\\Program Files\\Dovern SMS");
-    EXPECT_EQ(name(L"c:\\program files\\dovern sms"), installed);
-    EXPECT_EQ(name(L"C:\\PROGRA~1\\DOVERN~1"), installed);
-    EXPECT_NE(name(L"C:\\Program Files\\Dovern SMS 2"), installed);
-    EXPECT_NE(name(L"D:\\Program Files\\Dovern SMS"), installed);
+    os.AddFolder(L"C:\\Program Files\\Dovern SMS");
+    os.AddFolder(L"C:\\Program Files\\Dovern SMS 2");
+    os.folderLinks[L"D:\\Link"] = L"C:\\Program Files";
+    os.shortNames[L"E:\\Gone\\Dovern SMS"] = L"E:\\GONE~1\\DOVERN~1";
+    const std::wstring installed = InstanceLockName(os, L"C:\\Program Files\\Dovern SMS");
+    EXPECT_EQ(InstanceLockName(os, L"d:\\link\\dovern sms"), installed);
+    EXPECT_NE(InstanceLockName(os, L"C:\\Program Files\\Dovern SMS 2"), installed);
+
+    // A folder that cannot be opened is named after its folded path.
+    const std::wstring gone = InstanceLockName(os, L"E:\\Gone\\Dovern SMS");
+    EXPECT_EQ(InstanceLockName(os, L"E:\\GONE~1\\DOVERN~1"), gone);
+    EXPECT_NE(gone, installed);
 
     // A kernel object's name: in the Global namespace, no further backslash,
-    // and short whatever the folder's length.
-    EXPECT_EQ(installed.rfind(L"Global\\", 0), 0u);
-    const std::wstring longer = name(L"C:\\" + std::wstring(2000, L'x'));
-    EXPECT_EQ(longer.find(L'\\', 7), std::wstring::npos);
-    EXPECT_LT(longer.size(), 64u);
+    // and the same length whatever the folder's.
+    EXPECT_EQ(installed.rfind(L"Global\\DovernProfessionalSMSServer-", 0), 0u);
+    EXPECT_EQ(installed.size(), gone.size());
+    EXPECT_EQ(InstanceLockName(os, L"C:\\" + std::wstring(2000, L'x')).size(), installed.size());
+    EXPECT_EQ(installed.find(L'\\', 7), std::wstring::npos);
 }
 
 } // namespace

@@ -19,6 +19,9 @@ protected:
         AddSupportSources(os);
     }
     void TearDown() override {
+        // What the window holds goes with the program, which the fake's end
+        // leaves in place.
+        splash.events.instanceLock.Close();
         EXPECT_TRUE(os.openKeys.empty()) << "registry key left open";
         EXPECT_TRUE(os.openProcesses.empty()) << "process handle left open";
         EXPECT_TRUE(os.openLocks.empty()) << "lock handle left open";

@@ -1,0 +1,85 @@
+#include "preparejava/PrepareJava.h"
+
+#include "javaruntime/mod_main.h"
+#include "launcher/InstanceLock.h"
+#include "seam/AppError.h"
+
+namespace {
+
+constexpr const wchar_t *kRunAgain =
+    L"\r\nInstall a 32-bit Java Runtime Environment 1.5 or later, then run \"Prepare Java for "
+    L"Dovern SMS Server\" from the Start menu.";
+
+bool IsSwitch(const std::wstring &argument, const wchar_t *name) {
+    if (argument.size() != std::char_traits<wchar_t>::length(name)) return false;
+    for (std::size_t i = 0; i < argument.size(); ++i) {
+        const wchar_t c = argument[i];
+        if ((c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) != name[i]) return false;
+    }
+    return true;
+}
+
+PrepareReport CopyInto(seam::Platform &os, const mod_main::RuntimeChoice &choice) {
+    std::wstring text = L"Java Runtime Environment " + choice.version + L": " + choice.home;
+    const mod_main::SupportFiles files = mod_main::InstallSupportFiles(os, choice.home);
+    for (const auto &row : files.inPlace)
+        text += (row.copied ? L"\r\nCopied: " : L"\r\nAlready there: ") + row.file;
+    if (files.error == 0)
+        return {kPrepared, text + L"\r\nThe serial-port support files are in place."};
+    return {kCopyFailed, text + L"\r\nCopying stopped: " + files.description +
+                             L"\r\nThe files after it were not copied: the server cannot reach "
+                             L"its modems until they are."};
+}
+
+PrepareReport Prepare(seam::Platform &os) {
+    mod_main::RuntimeChoice choice;
+    try {
+        choice = mod_main::ChooseJavaRuntime(os);
+    } catch (const seam::AppError &error) {
+        return {kNoRuntime,
+                L"The installed Java Runtime Environments could not be read: " + error.description};
+    } catch (const std::exception &raised) {
+        return {kNoRuntime, L"The installed Java Runtime Environments could not be read: " +
+                                seam::StandardError(raised).description};
+    }
+    using Outcome = mod_main::RuntimeChoice::Outcome;
+    if (choice.outcome == Outcome::NoRuntime)
+        return {kNoRuntime,
+                std::wstring(L"No Java Runtime Environment is installed for 32-bit programs.") +
+                    kRunAgain};
+    if (choice.outcome == Outcome::NoSuitableVersion)
+        return {kNoRuntime, std::wstring(L"No Java Runtime Environment of version 1.5 or later is "
+                                         L"installed for 32-bit programs.") +
+                                kRunAgain};
+    if (choice.home.empty())
+        return {kNoRuntime, L"Java Runtime Environment " + choice.version +
+                                L" is registered without its folder." + kRunAgain};
+    return CopyInto(os, choice);
+}
+
+} // namespace
+
+PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments) {
+    using Mode = PrepareRequest::Mode;
+    if (arguments.empty()) return {Mode::Prepare, false, L""};
+    if (arguments.size() == 1 && IsSwitch(arguments[0], L"/log")) return {Mode::Prepare, true, L""};
+    if (arguments.size() == 2 && IsSwitch(arguments[0], L"/running") && !arguments[1].empty())
+        return {Mode::ServerRuns, true, arguments[1]};
+    return {};
+}
+
+PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) {
+    switch (request.mode) {
+    case PrepareRequest::Mode::Prepare:
+        return Prepare(os);
+    case PrepareRequest::Mode::ServerRuns:
+        if (InstanceServerRuns(os, request.folder))
+            return {kServerRuns,
+                    L"The server of the installation in " + request.folder + L" is running."};
+        return {kPrepared, L"No server of the installation in " + request.folder + L" is running."};
+    case PrepareRequest::Mode::Usage:
+        break;
+    }
+    return {kWrongUsage, L"Usage: PrepareJava.exe [/log]\r\n"
+                         L"       PrepareJava.exe /running <installation folder>"};
+}

@@ -1,0 +1,39 @@
+// PrepareJava.exe, the installer's helper: prepares the Java runtime that the
+// launcher will choose, with the launcher's own search and copies, at install
+// time and from the Start menu after a Java update; and tells the installer
+// whether an installation's server runs.
+#pragma once
+
+#include "seam/Platform.h"
+
+#include <string>
+#include <vector>
+
+inline constexpr const wchar_t *kPrepareJavaTitle = L"Prepare Java for Dovern SMS Server";
+
+// Exit statuses.
+inline constexpr int kPrepared = 0;  // all four support files are in the runtime; or no server runs
+inline constexpr int kNoRuntime = 1; // no runtime the launcher could choose: nothing copied
+inline constexpr int kCopyFailed = 2;  // a copy failed: the report says which and why
+inline constexpr int kServerRuns = 3;  // the installation's server runs
+inline constexpr int kWrongUsage = 64; // arguments it does not know
+
+// What the arguments ask for.
+struct PrepareRequest {
+    enum class Mode { Prepare, ServerRuns, Usage };
+    Mode mode = Mode::Usage;
+    bool toOutput = false; // the report goes to standard output instead of a box
+    std::wstring folder;   // the installation's folder, for ServerRuns
+};
+
+// "" (a box), "/log" (standard output) or "/running <installation folder>";
+// letter case does not matter.
+PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments);
+
+struct PrepareReport {
+    int exitCode;
+    std::wstring text;
+};
+
+// Does what `request` asks and says so.
+PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request);

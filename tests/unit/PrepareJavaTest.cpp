@@ -1,0 +1,107 @@
+// PrepareJava.exe: the launcher's choice of runtime and its copies, reported
+// for the installer and the Start menu; and the installation's lock, asked.
+#include "preparejava/PrepareJava.h"
+#include "launcher/InstanceLock.h"
+#include "tests/unit/LauncherRunTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Mode = PrepareRequest::Mode;
+
+PrepareReport Prepare(FakePlatform &os) { return RunPrepareJava(os, {Mode::Prepare, true, L""}); }
+
+TEST(PrepareJavaArguments, BoxLogOrTheServerQuestionAndNothingElse) {
+    EXPECT_EQ(ReadPrepareArguments({}).mode, Mode::Prepare);
+    EXPECT_FALSE(ReadPrepareArguments({}).toOutput);
+    const PrepareRequest log = ReadPrepareArguments({L"/LOG"});
+    EXPECT_EQ(log.mode, Mode::Prepare);
+    EXPECT_TRUE(log.toOutput);
+    const PrepareRequest running = ReadPrepareArguments({L"/Running", L"C:\\Apps\\My SMS"});
+    EXPECT_EQ(running.mode, Mode::ServerRuns);
+    EXPECT_EQ(running.folder, L"C:\\Apps\\My SMS");
+    for (const auto &wrong : std::vector<std::vector<std::wstring>>{
+             {L"/logs"}, {L"/running"}, {L"/running", L""}, {L"/log", L"/log"}, {L"C:\\x"}})
+        EXPECT_EQ(ReadPrepareArguments(wrong).mode, Mode::Usage);
+    FakePlatform os;
+    EXPECT_EQ(RunPrepareJava(os, ReadPrepareArguments({L"/x"})).exitCode, kWrongUsage);
+}
+
+TEST(PrepareJava, CopiesIntoTheLaunchersRuntimeAndSaysWhatItDid) {
+    FakePlatform os;
+    os.SetString(kRuntimeKey + "\\1.4.2_19", "JavaHome", "C:\\Java\\old");
+    AddJre6(os);
+    AddSupportSources(os);
+    os.AddFile(L"C:\\Java\\jre6\\lib\\javax.comm.properties", "mine");
+    const PrepareReport report = Prepare(os);
+    EXPECT_EQ(report.exitCode, kPrepared);
+    EXPECT_EQ(report.text, L"Java Runtime Environment 1.6.0_45: C:\\Java\\jre6\r\n"
+                           L"Copied: C:\\Java\\jre6\\lib\\ext\\Comm.jar\r\n"
+                           L"Already there: C:\\Java\\jre6\\lib\\javax.comm.properties\r\n"
+                           L"Copied: C:\\Java\\jre6\\bin\\Win32com.dll\r\n"
+                           L"Copied: C:\\Java\\jre6\\lib\\ext\\jdc.jar\r\n"
+                           L"The serial-port support files are in place.");
+    EXPECT_EQ(os.FileContent(L"C:\\Java\\jre6\\lib\\javax.comm.properties"), "mine");
+    EXPECT_TRUE(os.FilesBelow(L"C:\\Java\\old").empty());
+    EXPECT_TRUE(os.boxes.empty()) << "the report is the caller's to show";
+    EXPECT_TRUE(os.openKeys.empty());
+    EXPECT_TRUE(os.openLocks.empty());
+}
+
+TEST(PrepareJava, NoRuntimeTheLauncherCouldChooseCopiesNothing) {
+    FakePlatform none;
+    EXPECT_EQ(Prepare(none).exitCode, kNoRuntime);
+    EXPECT_EQ(Prepare(none).text.rfind(L"No Java Runtime Environment is installed", 0), 0u);
+
+    FakePlatform old;
+    old.SetString(kRuntimeKey + "\\1.4.2_19", "JavaHome", "C:\\Java\\old");
+    EXPECT_EQ(Prepare(old).text.rfind(L"No Java Runtime Environment of version 1.5", 0), 0u);
+
+    FakePlatform noHome;
+    noHome.SetString(kRuntimeKey + "\\1.6.0_45", "JavaHome", "");
+    EXPECT_EQ(Prepare(noHome).exitCode, kNoRuntime);
+
+    FakePlatform unreadable;
+    unreadable.AddKey(kRuntimeKey + "\\jre");
+    const PrepareReport report = Prepare(unreadable);
+    EXPECT_EQ(report.exitCode, kNoRuntime);
+    EXPECT_EQ(report.text, L"The installed Java Runtime Environments could not be read: "
+                           L"Type mismatch");
+    for (FakePlatform *os : {&none, &old, &noHome, &unreadable})
+        EXPECT_TRUE(os->copies.empty());
+}
+
+TEST(PrepareJava, CopyThatFailsNamesItsFileAndReason) {
+    FakePlatform os;
+    AddJre6(os);
+    AddSupportSources(os);
+    os.namedFault = NamedFault{"CommitFile", 1};
+    os.errorTexts[5] = L"Access to %1 is denied.";
+    const PrepareReport report = Prepare(os);
+    EXPECT_EQ(report.exitCode, kCopyFailed);
+    EXPECT_NE(report.text.find(L"Copied: C:\\Java\\jre6\\lib\\ext\\Comm.jar\r\nCopying stopped: "
+                               L"Access to C:\\Java\\jre6\\lib\\javax.comm.properties is denied."),
+              std::wstring::npos);
+}
+
+// The installer asks before it changes an installation: the name is the
+// launcher's, from any spelling of the folder.
+TEST_F(LauncherRunTest, PrepareJavaTellsWhetherTheInstallationsServerRuns) {
+    const auto ask = [this](const std::wstring &folder) {
+        return RunPrepareJava(os, {Mode::ServerRuns, true, folder}).exitCode;
+    };
+    os.folderLinks[L"D:\\Link"] = os.appDirectory;
+    EXPECT_EQ(ask(L"D:\\Link"), kPrepared);
+    splash.RunUntil(2000);
+    EXPECT_EQ(ask(L"D:\\Link"), kServerRuns);
+    EXPECT_EQ(ask(L"C:\\Apps\\Other"), kPrepared);
+    os.processes[gServerPid].running = false;
+    EXPECT_EQ(ask(os.appDirectory), kPrepared);
+
+    os.locksOfOtherUsers.insert(InstanceLockName(os, os.appDirectory));
+    EXPECT_EQ(ask(os.appDirectory), kServerRuns);
+    EXPECT_EQ(os.lockNames.size(), 2u) << "asking makes no lock";
+}
+
+} // namespace
