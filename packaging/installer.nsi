@@ -300,7 +300,7 @@ Section
   ${If} $0 == 0
     !insertmacro Log "Java is prepared for the server."
   ${ElseIf} $0 == 1
-    !insertmacro Log "No Java for the server yet: install a 32-bit Java Runtime Environment 1.5 or later, then start $\"${PREPARE_LINK}$\" in the Start menu."
+    !insertmacro Log "No Java for the server yet (see above); everything else is installed."
     MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT} is installed, but no 32-bit Java Runtime Environment 1.5 or later was found for it.$\r$\n$\r$\nInstall one, then start $\"${PREPARE_LINK}$\" in the Start menu." /SD IDOK
   ${Else}
     !insertmacro Log "Java could not be prepared: PrepareJava.exe ended with $0 (see above). Start $\"${PREPARE_LINK}$\" in the Start menu once the cause is removed."
