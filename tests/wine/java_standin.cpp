@@ -2,7 +2,9 @@
 // and exits as told. The launcher passes it nothing we control, so it is
 // steered by standin.cfg beside it (lines "record=", "stay_ms=", "exit=").
 // The record also tells when it started and when it ended, in milliseconds
-// since 1970 as the host's clock counts them.
+// since 1970 as the host's clock counts them. With "child_ms=" it also starts
+// a program that inherits its handles and stays that long, as a server's
+// Runtime.exec does.
 // Like java.exe it is a console program, so it also records whether it got a
 // console window. And like java.exe of Java 5 to 8 it is read as an ANSI
 // program would read it: the command line and working directory through the
@@ -14,6 +16,7 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -83,9 +86,15 @@ bool readFile(const std::wstring &path, std::string &out) {
     return true;
 }
 
+// Two servers started at once append to one record: the second waits its turn.
 bool appendRecord(const std::wstring &path, const std::string &text) {
-    HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int tries = 0; h == INVALID_HANDLE_VALUE && tries < 100; ++tries) {
+        h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) break;
+        if (h == INVALID_HANDLE_VALUE) Sleep(20);
+    }
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -97,6 +106,7 @@ struct Config {
     std::wstring record;
     DWORD stayMs = 0;
     UINT exitCode = 0;
+    DWORD childMs = 0;
 };
 
 Config readConfig(const std::wstring &dir) {
@@ -121,13 +131,34 @@ Config readConfig(const std::wstring &dir) {
             cfg.stayMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10));
         else if (key == "exit")
             cfg.exitCode = static_cast<UINT>(std::strtoul(value.c_str(), nullptr, 10));
+        else if (key == "child_ms")
+            cfg.childMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10));
     }
     return cfg;
 }
 
+// Starts this program again as "--child MS", inheriting every inheritable
+// handle; answers its process id, or 0.
+DWORD startChild(const std::wstring &self, DWORD ms) {
+    std::wstring line = L"\"" + self + L"\" --child " + std::to_wstring(ms);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
+        return 0;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return pi.dwProcessId;
+}
+
 } // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t **argv) {
+    if (argc == 3 && std::wstring(argv[1]) == L"--child") {
+        Sleep(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+        return 0;
+    }
     const std::string startedMs = std::to_string(unixMsNow());
     Config cfg = readConfig(moduleDir());
 
@@ -152,12 +183,15 @@ int wmain() {
     rec += "show=" + std::to_string(si.wShowWindow) + "\n";
     rec += "console_window=" + std::to_string(console != nullptr) + "\n";
     rec += "console_visible=" + std::to_string(console && IsWindowVisible(console)) + "\n";
-    int argc = 0;
-    LPWSTR *argv = CommandLineToArgvW(cmdline, &argc);
-    rec += "argc=" + std::to_string(argv ? argc : -1) + "\n";
-    for (int i = 0; argv && i < argc; ++i)
-        rec += "argv" + std::to_string(i) + "=" + toUtf8(argv[i]) + "\n";
-    LocalFree(argv);
+    int count = 0;
+    LPWSTR *args = CommandLineToArgvW(cmdline, &count);
+    rec += "argc=" + std::to_string(args ? count : -1) + "\n";
+    for (int i = 0; args && i < count; ++i)
+        rec += "argv" + std::to_string(i) + "=" + toUtf8(args[i]) + "\n";
+    LocalFree(args);
+    if (cfg.childMs)
+        rec += "child_pid=" + std::to_string(startChild(std::wstring(self, selfLen), cfg.childMs)) +
+               "\n";
     rec += ansiRecord();
     rec += "end\n";
     if (!appendRecord(cfg.record, rec)) return 90;

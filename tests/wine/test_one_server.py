@@ -3,15 +3,15 @@ started it; the lock goes with the server, so the first start after its end work
 import time
 
 from winesetup.install import put_launcher, put_runtime, put_support_files
-from winesetup.product import text_already_running
+from winesetup.product import TEXT_NO_RUNTIME, text_already_running
 from winesetup.records import starts
-from winesetup.runs import probe
+from winesetup.runs import answer_boxes, probe
 from winesetup.scenario import APP, JRE6
 
 
-def lay_out(sc, stay_ms):
+def lay_out(sc, stay_ms, child_ms=0):
     put_support_files(sc.pfx)
-    put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6", stay_ms)
+    put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6", stay_ms, child_ms=child_ms)
 
 
 def servers(sc, count, ended=False, secs=15):
@@ -65,4 +65,29 @@ def test_two_installations(sc):
     time.sleep(0.3)
     sc.launch(second)
     assert sorted(s["cwd"] for s in servers(sc, 2)) == sorted([APP, second])
+    sc.no_box()
+
+
+def test_lock_is_not_inherited_by_what_the_server_starts(sc):
+    """A program that the server starts inheriting its handles, and that outlives it, does not
+    keep the installation locked."""
+    lay_out(sc, 2000, child_ms=30000)
+    sc.launch()
+    assert servers(sc, 1, ended=True)[0]["child_pid"] != "0", "the server started no program"
+    sc.launch()
+    servers(sc, 2)
+    sc.no_box()
+
+
+def test_no_lock_under_a_box_that_ends_the_launcher(sc):
+    """A launcher left on "no runtime" does not refuse the start made once Java is installed."""
+    put_support_files(sc.pfx)
+    waiting = sc.launch()
+    (box,) = answer_boxes(sc.pfx, "--leave")
+    assert box["text"] == TEXT_NO_RUNTIME
+    put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6", 6000)
+    sc.launch()
+    sc.server("jre6")
+    sc.box(TEXT_NO_RUNTIME)
+    assert waiting.wait(5) == 1
     sc.no_box()

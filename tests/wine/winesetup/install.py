@@ -28,13 +28,13 @@ def put_launcher(pfx, app, server=True):
         pfx.unix(rf"{app}\SMSServer\{jar}").touch()
 
 
-def put_standin(pfx, win_dir, record, stay_ms=0, exit_code=0, name="java.exe"):
+def put_standin(pfx, win_dir, record, stay_ms=0, exit_code=0, name="java.exe", child_ms=0):
     """The stand-in as `name` in `win_dir`, writing record `record`, staying `stay_ms`, exiting
-    with `exit_code`."""
+    with `exit_code`; starting a program that inherits its handles and stays `child_ms`."""
     shutil.copy(pfx.helpers / "java.exe", folder(pfx, win_dir) / name)
     folder(pfx, RECORDS)
     cfg = f"record={RECORDS}\\{record}.txt\r\nstay_ms={stay_ms}\r\nexit={exit_code}\r\n"
-    (pfx.unix(win_dir) / "standin.cfg").write_text(cfg)
+    (pfx.unix(win_dir) / "standin.cfg").write_text(cfg + f"child_ms={child_ms}\r\n")
 
 
 def add_runtime(pfx, version, home=None, view=None):
@@ -42,10 +42,10 @@ def add_runtime(pfx, version, home=None, view=None):
     pfx.reg_add(rf"{RUNTIME_KEY}\{version}", *(["JavaHome", home] * (home is not None)), view=view)
 
 
-def put_runtime(pfx, version, home, record, stay_ms=0, exit_code=0, view=None):
+def put_runtime(pfx, version, home, record, stay_ms=0, exit_code=0, view=None, child_ms=0):
     r"""A runtime in `home` (bin, lib\ext) with the stand-in as bin\java.exe, as `version`."""
     folder(pfx, rf"{home}\lib\ext")
-    put_standin(pfx, rf"{home}\bin", record, stay_ms, exit_code)
+    put_standin(pfx, rf"{home}\bin", record, stay_ms, exit_code, child_ms=child_ms)
     add_runtime(pfx, version, home, view)
 
 
