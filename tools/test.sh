@@ -35,7 +35,7 @@ sanitized_unit_tests() { preset sanitize && ctest --preset sanitize; }
 product_build() {
     preset mingw &&
         /usr/bin/python3 tests/resources/check_resources.py build/mingw/DovernProfessionalSMSServer.exe --expect-machine i386 &&
-        /usr/bin/python3 tests/resources/check_preparejava.py build/mingw/PrepareJava.exe --expect-machine i386 &&
+        /usr/bin/python3 tests/resources/check_resources.py build/mingw/PrepareJava.exe --prepare-java &&
         /usr/bin/python3 tests/resources/check_splash_gif.py launcher/resources/splash.gif
 }
 

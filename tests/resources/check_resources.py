@@ -1,20 +1,23 @@
 #!/usr/bin/python3
 """Checks the built launcher executable: PE kind, GUI subsystem, its size,
 imports of KnownDLLs only, and a resource section holding exactly the icon and the version block.
+With --prepare-java, PrepareJava.exe instead: PE kind, GUI subsystem, imports of KnownDLLs only,
+and a manifest that has Windows start it elevated, which Wine cannot show.
 
-Usage: check_resources.py PATH_TO_EXE [--expect-machine i386|amd64]
+Usage: check_resources.py PATH_TO_EXE [--expect-machine i386|amd64] [--prepare-java]
 """
 
 import argparse
 import os
 import struct
 import sys
+import xml.etree.ElementTree as ET
 
 import pefile
 
 from checklib import Failed, ok, require
 
-RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 RESOURCE_TYPE_NAMES = {RT_ICON: "RT_ICON", RT_GROUP_ICON: "RT_GROUP_ICON", RT_VERSION: "RT_VERSION"}
 EXPECTED_RESOURCES = {RT_ICON: [30001], RT_GROUP_ICON: [1], RT_VERSION: [1]}
 LANG_EN_US = 0x0409
@@ -307,24 +310,44 @@ def check_version(found):
             ok("translation 0x0409/1200 only")
 
 
+def check_elevation_manifest(pe):
+    manifests = [e for e in pe.DIRECTORY_ENTRY_RESOURCE.entries if e.id == RT_MANIFEST]
+    require(len(manifests) == 1, "no manifest")
+    (name,) = manifests[0].directory.entries
+    require(name.id == 1, "manifest %s, expected 1, the one a process starts with" % name.id)
+    data = name.directory.entries[0].data.struct
+    xml = ET.fromstring(pe.get_data(data.OffsetToData, data.Size))
+    tag = "{urn:schemas-microsoft-com:asm.v3}requestedExecutionLevel"
+    levels = [e.attrib for e in xml.iter(tag)]
+    require(
+        levels == [{"level": "requireAdministrator", "uiAccess": "false"}],
+        "execution levels %s, expected requireAdministrator only" % levels,
+    )
+    ok("manifest 1 asks for requireAdministrator")
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("exe")
     parser.add_argument("--expect-machine", choices=sorted(MACHINES), default="i386")
+    parser.add_argument("--prepare-java", action="store_true")
     args = parser.parse_args(argv[1:])
     try:
         pe = pefile.PE(args.exe, fast_load=False)
         check_headers(pe, args.expect_machine)
-        check_size(args.exe)
         check_imports(pe)
-        found = read_resources(pe)
-        check_resource_list(found)
-        check_icon(found)
-        check_version(found)
+        if args.prepare_java:
+            check_elevation_manifest(pe)
+        else:
+            check_size(args.exe)
+            found = read_resources(pe)
+            check_resource_list(found)
+            check_icon(found)
+            check_version(found)
     except Failed as e:
         print("FAILED: %s: %s" % (args.exe, e), file=sys.stderr)
         return 1
-    except (OSError, pefile.PEFormatError) as e:
+    except (OSError, pefile.PEFormatError, ET.ParseError) as e:
         print("FAILED: %s: %s" % (args.exe, e), file=sys.stderr)
         return 1
     print("all checks passed: " + args.exe)

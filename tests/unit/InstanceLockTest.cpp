@@ -94,7 +94,7 @@ TEST_F(InstanceLockTest, LockIsTakenBeforeTheRuntimeSearch) {
 // A user who leaves such a box open and starts the launcher again must not be
 // told that the server runs; the boxes after which the launch goes on keep it.
 TEST_F(InstanceLockTest, LockIsLetGoBeforeEveryBoxThatEndsTheLauncher) {
-    const auto heldUnderBoxes = [this](FakePlatform &machine) {
+    const auto heldUnderBoxes = [](FakePlatform &machine) {
         std::vector<bool> held;
         machine.whileBoxOpen = [&] {
             held.push_back(machine.LockHeld(InstanceLockName(machine, machine.appDirectory)));

@@ -91,3 +91,16 @@ def test_no_lock_under_a_box_that_ends_the_launcher(sc):
     sc.box(TEXT_NO_RUNTIME)
     assert waiting.wait(5) == 1
     sc.no_box()
+
+
+def test_one_lock_however_the_folder_is_spelled(sc):
+    """A second start through a link to the installation's folder is refused while its server
+    runs: the lock is named after the folder's identity, not its path."""
+    lay_out(sc, 8000)
+    link = r"C:\Link"
+    sc.pfx.unix(link).symlink_to(sc.pfx.unix(APP))
+    sc.launch()
+    sc.server("jre6")
+    sc.launch(link)
+    sc.box(text_already_running(link))
+    sc.exit(1, 5)
