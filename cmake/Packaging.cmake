@@ -3,6 +3,9 @@
 # the Launcher component goes into the package, so a rule added to them later
 # still stays out of it.
 install(TARGETS DovernProfessionalSMSServer RUNTIME DESTINATION . COMPONENT Launcher)
+# CPack builds nothing of its own: tools/make_release.sh builds what the release
+# ships, not the test helpers and benchmarks too.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/README-Windows.txt DESTINATION . COMPONENT Launcher)
 
 set(CPACK_GENERATOR ZIP)

@@ -1,28 +1,31 @@
-"""Demo: builds the launcher, lays out a demo installation in a fresh Wine prefix and runs it once,
-printing what happens in order. The server is the java.exe stand-in of tests/wine, registered as
-runtime 1.6.0_45; it stays about 5 s, and the launcher ends at its first watch tick about 32 s
-after the start. Uses Xvfb when there is no DISPLAY.
+"""Demo: builds the launcher and its installer, installs it with the installer from a stand-in
+payload in a fresh Wine prefix, starts the launcher from the installed Start-menu shortcut's target
+and prints what happens in order. The server is the java.exe stand-in of tests/wine, registered as
+runtime 1.6.0_45 before the install; it stays about 5 s, and the launcher ends at its first watch
+tick about 32 s after the start. Uses Xvfb when there is no DISPLAY.
 
 usage: tools/demo.py [win32|wow64|x64]
-  The configuration; by default what most users have, 64-bit Windows: the PE32 in a 64-bit prefix
-  (wow64), the launcher and the runtime under C:\\Program Files (x86), the runtime in the
-  registry's 32-bit view. A host that cannot execute 32-bit code runs the x86-64 fallback."""
+  The configuration; by default what most users have, 64-bit Windows: the PE32 and its installer
+  in a 64-bit prefix (wow64), installed under C:\\Program Files (x86), the runtime there too and in
+  the registry's 32-bit view. A host that cannot execute 32-bit code runs the x86-64 fallback (and
+  an amd64 build of the installer's script)."""
 import os
 import shutil
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "wine"))
-from winesetup import build, configs, display, install, prefix, records, runs  # noqa: E402
+from winesetup import build, configs, display, install, installer, prefix, records  # noqa: E402
+from winesetup import runs  # noqa: E402
 from winesetup.product import CAPTION, EXE, SUPPORT_DIR, SUPPORT_FILES  # noqa: E402
 from winesetup.splash import screenshot  # noqa: E402
 
 
 def demo(config, pfx, work, out, problem):
-    app, home = rf"{config.program_files}\Dovern SMS Server", rf"{config.program_files}\Java\jre6"
+    home = rf"{config.program_files}\Java\jre6"
     install.put_tools(pfx)
-    install.put_launcher(pfx, app)
     install.put_runtime(pfx, "1.6.0_45", home, "server", stay_ms=5000)
     # Read back where a 64-bit program sees it: under Wow6432Node on 64-bit Windows.
     key = rf"{install.RUNTIME_KEY}\1.6.0_45"
@@ -33,9 +36,28 @@ def demo(config, pfx, work, out, problem):
     print(
         f"demo: runtime 1.6.0_45 registered at {key}, JavaHome {value.split('REG_SZ')[-1].strip()}"
     )
-    install.put_support_files(pfx)
-    print(f"demo: starting {app}\\{EXE}")
-    launcher = runs.Launch(pfx, app, work)
+    payload = installer.make_payload(work / "payload", installer.VERSION)
+    setup = installer.put_setup(pfx, installer.build_installer(config, payload, work))
+    print("demo: the installer, built from a stand-in payload (SMSServer, GsmModemJar), silently:")
+    print(f"     {setup} /S")
+    started = time.monotonic()
+    status = installer.run_line(pfx, f"{setup} /S")
+    print(
+        f"demo: the installer ended with status {status} after {time.monotonic() - started:.1f} s"
+    )
+    entry = installer.uninstall_entry(pfx)
+    app = entry.get("InstallLocation", "")
+    if status or not app:
+        return problem(f"installer status {status}, uninstall entry {entry}")
+    print(f"demo: Programs and Features: {entry['DisplayName']} {entry['DisplayVersion']},"
+          f" {entry['Publisher']}, in {app}")  # fmt: skip
+    print("demo: its install.log:\n     " + "\n     ".join(
+        installer.install_log(pfx, app).splitlines()))  # fmt: skip
+    target = installer.shortcut_target(pfx, installer.LAUNCHER_LINK)
+    if target != rf"{app}\{EXE}":
+        return problem(f"the Start-menu shortcut points to {target}")
+    print(f"demo: starting the Start-menu shortcut's target {target}")
+    launcher = runs.Launch(pfx, target.rsplit("\\", 1)[0], work)
     rc, window = runs.probe(pfx)
     if rc:
         problem("no splash window within 10 s")
@@ -49,7 +71,7 @@ def demo(config, pfx, work, out, problem):
     started = records.wait_starts(pfx, "server", 15) or problem(
         "the server was not started within 15 s"
     )
-    print("3. support files copied:")
+    print("3. support files in the runtime, copied by PrepareJava.exe during the install:")
     for f in SUPPORT_FILES:
         source, copy = pfx.unix(rf"{SUPPORT_DIR}\{f.rsplit(chr(92), 1)[1]}"), pfx.unix(
             rf"{home}\{f}"

@@ -2,8 +2,9 @@
 # Installs what building and testing the launcher needs on Debian 12, when it is
 # missing. Wine's 32-bit part needs the i386 architecture.
 # usage: tools/install_deps.sh [wine]
-#   wine: only what cross-building the launcher and running it under Wine and
-#   Xvfb need (tools/demo.sh); without it also the unit tests' and checks' tools.
+#   wine: only what cross-building the launcher and its installer and running
+#   them under Wine and Xvfb need (tools/demo.sh); without it also the unit
+#   tests' and checks' tools and the release's (zip, signing).
 # A mirror caught mid-sync can leave one package index broken (often the i386
 # one of the security suite): the update then goes on without it, and when the
 # two architectures' versions no longer match, the install is retried once
@@ -11,14 +12,14 @@
 set -euo pipefail
 packages=(
     cmake make
-    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
+    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools nsis
     wine wine64 wine32:i386 fonts-wine
     xvfb xauth xdotool x11-utils imagemagick python3-pil python3-pefile
     python3-pytest python3-pytest-xdist python3-hypothesis
 )
 case ${1:-all} in
 all) packages+=(g++ clang clang-format clang-tidy libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-    black flake8) ;;
+    black flake8 osslsigncode openssl unzip) ;;
 wine) ;;
 *)
     echo "usage: tools/install_deps.sh [wine]" >&2

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs every test of the launcher on Debian 12, installing what it needs first:
 # unit tests (plain and under ASan/UBSan, with the fault sweep), static checks,
-# bounded fuzzing, the product's resources, the reproducible build, and the
-# end-to-end tests of the real executable under Wine and Xvfb, as on 32-bit and
-# on 64-bit Windows, with a bounded randomised sweep of it there (pytest, tests/wine).
+# bounded fuzzing, the product's resources, the signed release built twice to
+# the same bytes with its signatures verified, and the end-to-end tests of the
+# real executable and its installer under Wine and Xvfb, as on 32-bit and on
+# 64-bit Windows, with a bounded randomised sweep of the launcher there
+# (pytest, tests/wine).
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 started=$(date +%s)
@@ -46,7 +48,7 @@ stage "unit tests under ASan and UBSan" sanitized_unit_tests
 stage "static checks" tools/static_checks.sh
 stage "fuzzing (bounded)" tests/fuzz/run_fuzzers.sh 20
 stage "product build and resources" product_build
-stage "reproducible build" tests/reproducible/check_reproducible.sh
+stage "reproducible signed release (osslsigncode verify)" tests/reproducible/check_reproducible.sh
 stage "Wine end-to-end tests" wine -v tests/wine --ignore=tests/wine/test_sweep.py --junitxml=build/wine-tests.xml
 stage "Wine randomised sweep (bounded)" wine tests/wine/test_sweep.py --sweep-runs 10 --sweep-seconds 240 \
     --sweep-shrink-seconds 150 --junitxml=build/wine-sweep.xml

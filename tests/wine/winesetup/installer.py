@@ -1,0 +1,167 @@
+"""The installer under Wine: a stand-in payload, its builds, its silent and interactive runs, the
+recording icacls.exe and what the installation leaves in the registry and the Start menu."""
+import fcntl
+import os
+import re
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+from .build import ROOT, build
+from .install import RECORDS, folder
+from .prefix import REG
+from .product import EXE, SERVER_JARS, SUPPORT_FILES
+
+SETUP, UNINSTALL = "DovernProfessionalSMSServer-{}-setup.exe", "uninstall.exe"
+VERSION, OLDER = "1.00", "0.90"
+SETUP_DIR = r"C:\setup"
+SETUP_CAPTION = "Dovern Professional SMS Server Setup"
+UNINSTALL_KEY = (
+    r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DovernProfessionalSMSServer"
+)
+SUPPORT_NAMES = [f.rsplit("\\", 1)[1] for f in SUPPORT_FILES]
+# What the installer lays in its folder besides the payload, lower case as tree() gives it.
+OWN_FILES = [EXE.lower(), "preparejava.exe", "readme-windows.txt", "install.log", UNINSTALL]
+LINKS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
+LAUNCHER_LINK, PREPARE_LINK = "Dovern Professional SMS Server", "Prepare Java for Dovern SMS Server"
+
+
+def make_payload(path, tag, extra=()):
+    """A stand-in for the vendor's payload in `path`: SMSServer with the server's files, each
+    naming `tag`, and the files in `extra` (relative, Windows separators); GsmModemJar with the
+    four support files. Answers `path`."""
+    path = Path(path)
+    for name in [*SERVER_JARS, r"conf\server.properties", *extra]:
+        file = path / "SMSServer" / name.replace("\\", "/")
+        file.parent.mkdir(parents=True, exist_ok=True)
+        file.write_text(f"{name} of the server {tag}\n")
+    (path / "GsmModemJar").mkdir(parents=True, exist_ok=True)
+    for name in SUPPORT_NAMES:
+        (path / "GsmModemJar" / name).write_bytes(f"support file {name}\n".encode() * 64)
+    return path
+
+
+def payload_tree(payload):
+    """The files the installer lays from `payload` below its folder, as tree() gives them."""
+    top = Path(payload)
+    return sorted(str(p.relative_to(top)).lower() for p in (top / "SMSServer").rglob("*")
+                  if p.is_file())  # fmt: skip
+
+
+def build_installer(config, payload, out, version=None):
+    """The installer for `config` (the product's x86 one, or an amd64 build of the same script
+    for the x64 fallback) from `payload` into folder `out`; answers its path. `version` stands
+    in for the version block's."""
+    built = build(config.preset)
+    target = ["-XTarget amd64-unicode"] if config.preset == "mingw64" else []
+    env = {k: v for k, v in os.environ.items() if not k.startswith("SIGN_")}
+    env |= dict(INSTALLER_VERSION=version) if version else {}
+    # One makensis at a time per build folder, whatever the number of workers.
+    with open(built.with_suffix(".installer.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        done = subprocess.run([ROOT / "tools" / "build_installer.sh", built, payload, out, *target],
+                              env=env, capture_output=True, text=True)  # fmt: skip
+    if done.returncode:
+        raise RuntimeError(f"build_installer.sh failed:\n{done.stdout}{done.stderr}")
+    return Path(done.stdout.splitlines()[-1])
+
+
+def put_setup(pfx, setup):
+    shutil.copy(setup, folder(pfx, SETUP_DIR))
+    return rf"{SETUP_DIR}\{Path(setup).name}"
+
+
+def system_folder(pfx):
+    """Where the installer's $SYSDIR is: SysWOW64 for a 32-bit one on 64-bit Windows."""
+    wow = pfx.config.env["WINEARCH"] == "win64" and pfx.config.preset == "mingw"
+    return r"C:\windows\syswow64" if wow else r"C:\windows\system32"
+
+
+def put_icacls(pfx, exit_code=0):
+    """Wine's icacls.exe sets no ACL: in its place, the java.exe stand-in records how it was run,
+    in record "icacls", and exits with `exit_code`."""
+    icacls = pfx.unix(rf"{system_folder(pfx)}\icacls.exe")
+    # The system folders are hard links to the template's files: unlinked first, so that the
+    # template keeps Wine's own.
+    icacls.unlink(missing_ok=True)
+    shutil.copy(pfx.helpers / "java.exe", icacls)
+    folder(pfx, RECORDS)
+    cfg = f"record={RECORDS}\\icacls.txt\r\nstay_ms=0\r\nexit={exit_code}\r\n"
+    (icacls.parent / "standin.cfg").write_text(cfg)
+    # Wine prefers its builtin programs to files in the system folders.
+    if "icacls" not in pfx.env["WINEDLLOVERRIDES"]:
+        pfx.env["WINEDLLOVERRIDES"] += ";icacls.exe=n"
+
+
+def setup_env(pfx):
+    """The environment of the installer's runs: winemenubuilder turns each new shortcut into a
+    Linux menu entry and keeps the installer waiting about 10 s for it; Windows has nothing of the
+    kind."""
+    return dict(WINEDLLOVERRIDES=pfx.env["WINEDLLOVERRIDES"] + ";winemenubuilder.exe=d")
+
+
+def run_line(pfx, line, timeout=60):
+    """Runs the Windows command line `line` exactly as given, through cmd's expansion of a
+    variable (wine itself would quote arguments with blanks anew, and NSIS takes /D= and _?=
+    unquoted); answers its exit status."""
+    env = setup_env(pfx) | dict(RUN_LINE=line)
+    return pfx.run("cmd", "/c", "%RUN_LINE%", timeout=timeout, check=False, env=env)[0]
+
+
+def uninstall_entry(pfx):
+    """The installer's values in Programs and Features (32-bit view), {} when there is none: read
+    from an export, UTF-16, since reg query writes them in the console's code page. Strings as
+    they are, numbers as ints."""
+    exported = pfx.unix(rf"{SETUP_DIR}\entry.reg")
+    exported.unlink(missing_ok=True)
+    folder(pfx, SETUP_DIR)
+    status = pfx.run(REG, "export", UNINSTALL_KEY, rf"{SETUP_DIR}\entry.reg", "/reg:32", "/y",
+                     check=False)[0]  # fmt: skip
+    values = {}
+    for line in exported.read_text("utf-16").splitlines() if status == 0 else ():
+        if m := re.fullmatch(r'"(\w+)"="(.*)"', line):
+            values[m[1]] = re.sub(r"\\(.)", r"\1", m[2])
+        elif m := re.fullmatch(r'"(\w+)"=dword:([0-9a-f]{8})', line):
+            values[m[1]] = int(m[2], 16)
+    return values
+
+
+def wait_uninstalled(pfx, secs=30):
+    """Waits until the uninstaller, which goes on from a copy of itself after its start has
+    returned, has removed its entry last; answers whether it did."""
+    deadline = time.monotonic() + secs
+    while uninstall_entry(pfx) and time.monotonic() < deadline:
+        time.sleep(0.2)
+    return not uninstall_entry(pfx)
+
+
+def shortcut_target(pfx, name):
+    """The target of Start-menu shortcut `name` for all users: the local path in its LinkInfo
+    (ANSI), or None when there is no such shortcut."""
+    path = pfx.unix(rf"{LINKS}\{name}.lnk")
+    if not path.is_file():
+        return None
+    data = path.read_bytes()
+    flags, pos = int.from_bytes(data[0x14:0x18], "little"), 0x4C
+    if flags & 1:  # a target ID list comes first
+        pos += 2 + int.from_bytes(data[pos : pos + 2], "little")
+    assert flags & 2, f"{name}.lnk has no LinkInfo"
+    base = pos + int.from_bytes(data[pos + 16 : pos + 20], "little")
+    return data[base : data.index(b"\0", base)].decode("cp1252")
+
+
+def install_log(pfx, app):
+    """install.log of the installation in `app` (UTF-16 with its byte-order mark), CRs dropped."""
+    return pfx.unix(rf"{app}\install.log").read_text("utf-16").replace("\r", "")
+
+
+def snapshot(pfx, *folders):
+    """Every file below `folders` with its bytes and time, and the uninstall entry: whatever an
+    installer or uninstaller changes, changes this."""
+    files = {}
+    for win in folders:
+        top = pfx.unix(win)
+        for p in sorted(top.rglob("*")) if top.exists() else ():
+            files[str(p)] = (p.stat().st_mtime_ns, p.read_bytes() if p.is_file() else None)
+    return files, uninstall_entry(pfx)

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Builds the Windows installer (packaging/installer.nsi) with makensis from the
+# launcher and PrepareJava.exe of a build folder and the vendor's payload: a
+# folder holding SMSServer\ (the server's files) and GsmModemJar\ (the four
+# support files). Signs the uninstaller inside it and the installer itself when
+# SIGN_CERT and SIGN_KEY are set (tools/sign.sh); UNINSTALLER_COPY names a file
+# to keep a copy of that signed uninstaller in, for verification. Prints the
+# installer's path: DovernProfessionalSMSServer-<version>-setup.exe in OUT_DIR.
+# usage: tools/build_installer.sh BUILD_DIR PAYLOAD OUT_DIR [makensis option...]
+#   BUILD_DIR: build/mingw for the product; build/mingw64 with the option
+#   "-XTarget amd64-unicode" for the x86-64 fallback of the Wine tests.
+#   INSTALLER_VERSION overrides the version block's version (an older
+#   installer for the upgrade tests).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+if (($# < 3)); then
+    echo "usage: tools/build_installer.sh BUILD_DIR PAYLOAD OUT_DIR [makensis option...]" >&2
+    exit 2
+fi
+build=$(cd "$1" && pwd)
+payload=$(cd "$2" && pwd)
+out_dir=$(realpath -m "$3")
+shift 3
+
+for exe in DovernProfessionalSMSServer.exe PrepareJava.exe; do
+    [[ -f $build/$exe ]] || {
+        echo "build_installer: $build/$exe is missing: build it first" >&2
+        exit 1
+    }
+done
+support=(Comm.jar javax.comm.properties Win32com.dll jdc.jar)
+listed=$(cd "$payload/GsmModemJar" 2>/dev/null && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort) || listed=""
+expected=$(printf '%s\n' "${support[@]}" | LC_ALL=C sort)
+if [[ ! -d $payload/SMSServer || $listed != "$expected" ]]; then
+    echo "build_installer: the payload $payload must hold SMSServer\\ and GsmModemJar\\ with exactly:" >&2
+    echo "$expected" >&2
+    echo "but GsmModemJar holds:" >&2
+    echo "${listed:-(nothing)}" >&2
+    exit 1
+fi
+
+# The installer's names and version come from the launcher's version block, so
+# that Programs and Features shows what the launcher's properties show.
+rc=$root/launcher/resources/launcher.rc
+value() { sed -n "s/^ *VALUE \"$1\", \"\(.*\)\"\$/\1/p" "$rc"; }
+product=$(value ProductName)
+publisher=$(value CompanyName)
+version=${INSTALLER_VERSION:-$(value ProductVersion)}
+numbers=$(sed -n 's/^PRODUCTVERSION \([0-9]*\),\([0-9]*\),\([0-9]*\),\([0-9]*\)$/\1.\2.\3.\4/p' "$rc")
+[[ -z ${INSTALLER_VERSION:-} ]] || numbers=$INSTALLER_VERSION.0.0
+if [[ -z $product || -z $publisher || -z $version || -z $numbers ]]; then
+    echo "build_installer: no name, publisher or version found in $rc" >&2
+    exit 1
+fi
+
+output=$out_dir/DovernProfessionalSMSServer-$version-setup.exe
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# makensis takes file names from the script: each payload file gets its own
+# File line, and the uninstaller gets the same list to delete, so it removes
+# exactly what was laid. Names go into double-quoted NSIS strings, where only
+# "$" needs escaping (but in the paths that File reads at build time, taken as
+# they are); names Windows cannot hold are refused here.
+nsis_string() { printf '%s' "${1//\$/\$\$}"; }
+win_path() { local p=${1//\//\\}; nsis_string "$p"; }
+bad=$(cd "$payload" && find SMSServer -name '*[\\:*?"<>|]*' -o -name '*[[:cntrl:]]*' -o -name '*[. ]') || true
+if [[ -n $bad ]]; then
+    echo "build_installer: names that Windows cannot hold in the payload:" >&2
+    echo "$bad" >&2
+    exit 1
+fi
+mapfile -t dirs < <(cd "$payload" && find SMSServer -type d | LC_ALL=C sort)
+{
+    echo "!macro PayloadFiles"
+    for d in "${dirs[@]}"; do
+        echo "  CreateDirectory \"\$INSTDIR\\$(win_path "$d")\""
+        mapfile -t files < <(cd "$payload" && find "$d" -maxdepth 1 -type f | LC_ALL=C sort)
+        ((${#files[@]})) || continue
+        echo "  SetOutPath \"\$INSTDIR\\$(win_path "$d")\""
+        for f in "${files[@]}"; do
+            echo "  File \"$payload/$f\""
+        done
+    done
+    echo "!macroend"
+    echo "!macro PayloadRemove"
+    (cd "$payload" && find SMSServer -type f | LC_ALL=C sort) | while IFS= read -r f; do
+        echo "  !insertmacro Remove \"\$INSTDIR\\$(win_path "$f")\""
+    done
+    # Deepest first; RMDir leaves a folder that still holds what the server wrote.
+    for ((i = ${#dirs[@]} - 1; i >= 0; i--)); do
+        echo "  RMDir \"\$INSTDIR\\$(win_path "${dirs[i]}")\""
+    done
+    echo "!macroend"
+} >"$work/payload.nsh"
+bytes=$(cat "$build/DovernProfessionalSMSServer.exe" "$build/PrepareJava.exe" "$root/packaging/README-Windows.txt" |
+    wc -c)
+bytes=$((bytes + $(find "$payload/SMSServer" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')))
+
+sign=()
+if [[ -n ${SIGN_CERT:-} ]]; then
+    # makensis writes the uninstaller to a file of its own, runs this on it and
+    # embeds the result.
+    command="\"$root/tools/sign.sh\" \"%1\""
+    [[ -z ${UNINSTALLER_COPY:-} ]] || command+=" && cp \"%1\" \"$(realpath -m "$UNINSTALLER_COPY")\""
+    sign=(-DSIGN_UNINSTALLER="$command")
+fi
+mkdir -p "$out_dir"
+makensis -V2 -INPUTCHARSET UTF8 -WX "$@" \
+    -DPRODUCT="$product" -DPUBLISHER="$publisher" -DVERSION="$version" -DVERSION_NUMBERS="$numbers" \
+    -DLAUNCHER="$build/DovernProfessionalSMSServer.exe" -DPREPAREJAVA="$build/PrepareJava.exe" \
+    -DREADME="$root/packaging/README-Windows.txt" -DICON="$root/launcher/resources/app.ico" \
+    -DSUPPORT="$payload/GsmModemJar" -DPAYLOAD_NSH="$work/payload.nsh" \
+    -DESTIMATED_KB=$(((bytes + 1023) / 1024)) -DOUTFILE="$output" "${sign[@]}" \
+    "$root/packaging/installer.nsi" >"$work/makensis.log" 2>&1 || {
+    cat "$work/makensis.log" >&2
+    exit 1
+}
+[[ -z ${SIGN_CERT:-} ]] || "$root/tools/sign.sh" "$output"
+echo "$output"
