@@ -33,15 +33,17 @@ PrepareReport CopyInto(seam::Platform &os, const mod_main::RuntimeChoice &choice
 
 PrepareReport Prepare(seam::Platform &os) {
     mod_main::RuntimeChoice choice;
+    std::wstring unreadable;
     try {
         choice = mod_main::ChooseJavaRuntime(os);
     } catch (const seam::AppError &error) {
-        return {kNoRuntime,
-                L"The installed Java Runtime Environments could not be read: " + error.description};
+        unreadable = error.description;
     } catch (const std::exception &raised) {
-        return {kNoRuntime, L"The installed Java Runtime Environments could not be read: " +
-                                seam::StandardError(raised).description};
+        unreadable = seam::StandardError(raised).description;
     }
+    if (!unreadable.empty())
+        return {kNoRuntime,
+                L"The installed Java Runtime Environments could not be read: " + unreadable};
     using Outcome = mod_main::RuntimeChoice::Outcome;
     if (choice.outcome == Outcome::NoRuntime)
         return {kNoRuntime,

@@ -9,7 +9,7 @@ import time
 from pathlib import Path
 
 from .build import ROOT, build
-from .install import RECORDS, folder
+from .install import folder, put_standin
 from .prefix import REG
 from .product import EXE, SERVER_JARS, SUPPORT_FILES
 
@@ -81,14 +81,11 @@ def system_folder(pfx):
 def put_icacls(pfx, exit_code=0):
     """Wine's icacls.exe sets no ACL: in its place, the java.exe stand-in records how it was run,
     in record "icacls", and exits with `exit_code`."""
-    icacls = pfx.unix(rf"{system_folder(pfx)}\icacls.exe")
+    system = system_folder(pfx)
     # The system folders are hard links to the template's files: unlinked first, so that the
     # template keeps Wine's own.
-    icacls.unlink(missing_ok=True)
-    shutil.copy(pfx.helpers / "java.exe", icacls)
-    folder(pfx, RECORDS)
-    cfg = f"record={RECORDS}\\icacls.txt\r\nstay_ms=0\r\nexit={exit_code}\r\n"
-    (icacls.parent / "standin.cfg").write_text(cfg)
+    pfx.unix(rf"{system}\icacls.exe").unlink(missing_ok=True)
+    put_standin(pfx, system, "icacls", exit_code=exit_code, name="icacls.exe")
     # Wine prefers its builtin programs to files in the system folders.
     if "icacls" not in pfx.env["WINEDLLOVERRIDES"]:
         pfx.env["WINEDLLOVERRIDES"] += ";icacls.exe=n"
