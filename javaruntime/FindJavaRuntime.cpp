@@ -67,10 +67,8 @@ void FindJavaRuntime(seam::Platform &os, const EndWithBox &endWith) {
     try {
         Search(os, endWith);
         return;
-    } catch (const seam::AppError &raised) {
-        error = raised;
-    } catch (const std::exception &raised) {
-        error = seam::StandardError(raised);
+    } catch (...) {
+        error = seam::CaughtError();
     }
     os.MessageBox(error.description, kAppTitle);
     os.MessageBox(kMsgSearchFailed, kAppTitle);

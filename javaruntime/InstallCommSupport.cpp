@@ -1,4 +1,5 @@
 #include "common/ProductTexts.h"
+#include "javaruntime/SupportFiles.h"
 #include "javaruntime/mod_main.h"
 #include "seam/AppError.h"
 #include "seam/ErrorText.h"
@@ -6,20 +7,6 @@
 
 namespace mod_main {
 namespace {
-
-struct SupportFile {
-    const wchar_t *testedPath;
-    const wchar_t *source;
-    const wchar_t *destinationFolder;
-};
-
-constexpr SupportFile kSupportFiles[] = {
-    {L"\\lib\\ext\\Comm.jar", L"C:\\dovern\\GsmModemJar\\Comm.jar", L"\\lib\\ext\\"},
-    {L"\\lib\\javax.comm.properties", L"C:\\dovern\\GsmModemJar\\javax.comm.properties",
-     L"\\lib\\"},
-    {L"\\bin\\Win32com.dll", L"C:\\dovern\\GsmModemJar\\Win32com.dll", L"\\bin\\"},
-    {L"\\lib\\ext\\jdc.jar", L"C:\\dovern\\GsmModemJar\\jdc.jar", L"\\lib\\ext\\"},
-};
 
 // Launchers of two installations, or the installer's preparation, may copy into
 // one runtime at once; they take turns, since each writes the same temporary
@@ -98,7 +85,7 @@ void InstallRows(seam::Platform &os, const std::wstring &javaHome, SupportFiles 
     const CopyTurn turn(os);
     for (const SupportFile &row : kSupportFiles) {
         bool exists = false;
-        const std::wstring tested = javaHome + row.testedPath;
+        const std::wstring tested = javaHome + row.destinationFolder + row.name;
         RowFailure failure;
         if (const std::uint32_t error = os.FileExists(tested, &exists)) {
             failure = {error, tested};
@@ -106,7 +93,8 @@ void InstallRows(seam::Platform &os, const std::wstring &javaHome, SupportFiles 
             result.inPlace.push_back({tested, false}); // never replaced or compared
             continue;
         } else {
-            failure = CopyWhole(os, row.source, javaHome + row.destinationFolder);
+            failure = CopyWhole(os, std::wstring(kSupportFolder) + L"\\" + row.name,
+                                javaHome + row.destinationFolder);
             if (failure.error == 0) {
                 result.inPlace.push_back({tested, true});
                 continue;
@@ -128,8 +116,8 @@ SupportFiles InstallSupportFiles(seam::Platform &os, const std::wstring &javaHom
         // failure leaves nothing to do.
         os.TurnOffFileVirtualization();
         InstallRows(os, javaHome, result);
-    } catch (const std::exception &raised) {
-        const seam::AppError error = seam::StandardError(raised);
+    } catch (const std::exception &) {
+        const seam::AppError error = seam::CaughtError();
         result.error = error.number;
         result.description = error.description;
     }

@@ -36,10 +36,8 @@ PrepareReport Prepare(seam::Platform &os) {
     std::wstring unreadable;
     try {
         choice = mod_main::ChooseJavaRuntime(os);
-    } catch (const seam::AppError &error) {
-        unreadable = error.description;
-    } catch (const std::exception &raised) {
-        unreadable = seam::StandardError(raised).description;
+    } catch (...) {
+        unreadable = seam::CaughtError().description;
     }
     if (!unreadable.empty())
         return {kNoRuntime,

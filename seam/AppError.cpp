@@ -23,4 +23,14 @@ AppError StandardError(const std::exception &raised) {
     return {kErrStandardLibrary, std::wstring(what.begin(), what.end())};
 }
 
+AppError CaughtError() {
+    try {
+        throw;
+    } catch (const AppError &raised) {
+        return raised;
+    } catch (const std::exception &raised) {
+        return StandardError(raised);
+    }
+}
+
 } // namespace seam

@@ -30,4 +30,9 @@ AppError UnsupportedValueTypeError();
 // failed allocation, otherwise with the exception's own description.
 AppError StandardError(const std::exception &raised);
 
+// The exception being handled, inside a catch block, as the launcher reports
+// it: an AppError as it was raised, a standard exception as StandardError
+// makes it. Rethrows anything else.
+AppError CaughtError();
+
 } // namespace seam
