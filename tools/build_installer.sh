@@ -3,7 +3,8 @@
 # launcher and PrepareJava.exe of a build folder and the vendor's payload: a
 # folder holding SMSServer\ (the server's files) and GsmModemJar\ (the four
 # support files). Signs the uninstaller inside it and the installer itself when
-# SIGN_CERT and SIGN_KEY are set (tools/sign.sh); UNINSTALLER_COPY names a file
+# SIGN_CERT and SIGN_KEY are set, or attaches their signatures from SIGNATURES
+# (tools/sign.sh); UNINSTALLER_COPY names a file
 # to keep a copy of that signed uninstaller in, for verification. Prints the
 # installer's path: DovernProfessionalSMSServer-<version>-setup.exe in OUT_DIR.
 # usage: tools/build_installer.sh BUILD_DIR PAYLOAD OUT_DIR [makensis option...]
@@ -97,11 +98,17 @@ bytes=$(cat "$build/DovernProfessionalSMSServer.exe" "$build/PrepareJava.exe" "$
     wc -c)
 bytes=$((bytes + $(find "$payload/SMSServer" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')))
 
+signing() { [[ -n ${SIGN_CERT:-} || -n ${SIGNATURES:-} ]]; }
 sign=()
-if [[ -n ${SIGN_CERT:-} ]]; then
+if signing; then
     # makensis writes the uninstaller to a file of its own, runs this on it and
-    # embeds the result.
-    command="\"$root/tools/sign.sh\" \"%1\""
+    # embeds the result; its signature goes by the name it is installed under.
+    uninstaller=$(sed -n 's/^ *WriteUninstaller "\(.*\\\)\{0,1\}\([^"\\]*\)"$/\2/p' "$root/packaging/installer.nsi")
+    if [[ -z $uninstaller || $(wc -l <<<"$uninstaller") != 1 ]]; then
+        echo "build_installer: no one WriteUninstaller \"...\\<name>\" in packaging/installer.nsi" >&2
+        exit 1
+    fi
+    command="\"$root/tools/sign.sh\" --as \"$uninstaller\" \"%1\""
     [[ -z ${UNINSTALLER_COPY:-} ]] || command+=" && cp \"%1\" \"$(realpath -m "$UNINSTALLER_COPY")\""
     sign=(-DSIGN_UNINSTALLER="$command")
 fi
@@ -116,5 +123,7 @@ makensis -V2 -INPUTCHARSET UTF8 -WX "$@" \
     cat "$work/makensis.log" >&2
     exit 1
 }
-[[ -z ${SIGN_CERT:-} ]] || "$root/tools/sign.sh" "$output"
+if signing; then
+    "$root/tools/sign.sh" "$output"
+fi
 echo "$output"

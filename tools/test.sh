@@ -48,7 +48,7 @@ stage "unit tests under ASan and UBSan" sanitized_unit_tests
 stage "static checks" tools/static_checks.sh
 stage "fuzzing (bounded)" tests/fuzz/run_fuzzers.sh 20
 stage "product build and resources" product_build
-stage "reproducible signed release (osslsigncode verify)" tests/reproducible/check_reproducible.sh
+stage "reproducible release: signed and timestamped, rebuilt from its signatures (osslsigncode verify)" tests/reproducible/check_reproducible.sh
 stage "Wine end-to-end tests" wine -v tests/wine --ignore=tests/wine/test_sweep.py --junitxml=build/wine-tests.xml
 stage "Wine randomised sweep (bounded)" wine tests/wine/test_sweep.py --sweep-runs 10 --sweep-seconds 240 \
     --sweep-shrink-seconds 150 --junitxml=build/wine-sweep.xml
