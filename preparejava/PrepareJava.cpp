@@ -1,7 +1,7 @@
 #include "preparejava/PrepareJava.h"
 
+#include "installation/ServerState.h"
 #include "javaruntime/mod_main.h"
-#include "launcher/InstanceLock.h"
 #include "seam/AppError.h"
 
 namespace {
@@ -73,7 +73,7 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
     case PrepareRequest::Mode::Prepare:
         return Prepare(os);
     case PrepareRequest::Mode::ServerRuns:
-        if (InstanceServerRuns(os, request.folder))
+        if (InstallationServerState(os, request.folder).answer == ServerState::Answer::Runs)
             return {kServerRuns,
                     L"The server of the installation in " + request.folder + L" is running."};
         return {kPrepared, L"No server of the installation in " + request.folder + L" is running."};

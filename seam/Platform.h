@@ -30,6 +30,7 @@ constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorFileExists = 80;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kWaitTimeout = 258;
+constexpr std::uint32_t kErrorPathNotFound = 3;
 
 // What tells one file or folder from every other on the machine, however its
 // path is spelled.

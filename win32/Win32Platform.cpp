@@ -1,7 +1,6 @@
 #include "win32/Win32Platform.h"
 
 #include "common/DecimalText.h"
-#include "common/Timers.h"
 
 #include <vector>
 
@@ -344,7 +343,8 @@ void Win32Platform::SetTimerEnabled(seam::Timer timer, bool enabled) {
         KillTimer(splash_, TimerId(timer));
         return;
     }
-    const unsigned interval = timer == seam::Timer::Timer1 ? kTimer1IntervalMs : kTimer2IntervalMs;
+    const unsigned interval =
+        timer == seam::Timer::Timer1 ? intervals_.timer1Ms : intervals_.timer2Ms;
     SetTimer(splash_, TimerId(timer), interval, nullptr);
 }
 

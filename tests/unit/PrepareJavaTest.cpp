@@ -1,7 +1,7 @@
 // PrepareJava.exe: the launcher's choice of runtime and its copies, reported
 // for the installer and the Start menu; and the installation's lock, asked.
 #include "preparejava/PrepareJava.h"
-#include "launcher/InstanceLock.h"
+#include "installation/LockName.h"
 #include "tests/unit/LauncherRunTest.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +99,7 @@ TEST_F(LauncherRunTest, PrepareJavaTellsWhetherTheInstallationsServerRuns) {
     os.processes[gServerPid].running = false;
     EXPECT_EQ(ask(os.appDirectory), kPrepared);
 
-    os.locksOfOtherUsers.insert(InstanceLockName(os, os.appDirectory));
+    os.locksOfOtherUsers.insert(InstallationLockName(os, os.appDirectory));
     EXPECT_EQ(ask(os.appDirectory), kServerRuns);
     EXPECT_EQ(os.lockNames.size(), 2u) << "asking makes no lock";
 }

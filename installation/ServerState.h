@@ -1,0 +1,21 @@
+// Whether the server of an installation runs, asked without making its lock:
+// answered only when it is sure, "cannot tell" otherwise.
+#pragma once
+
+#include "seam/Platform.h"
+
+#include <cstdint>
+#include <string>
+
+struct ServerState {
+    enum class Answer { None, Runs, CannotTell };
+    Answer answer = Answer::CannotTell;
+    std::uint32_t error = 0; // what stood in the way, for CannotTell
+};
+
+// What the lock `name` says: none only when no object of that name exists.
+ServerState LockState(seam::Platform &os, const std::wstring &name);
+
+// Whether a server of the installation in `folder` runs. A folder that does
+// not exist has none.
+ServerState InstallationServerState(seam::Platform &os, const std::wstring &folder);
