@@ -14,9 +14,14 @@ struct FolderKey {
         Unidentified, // the folder cannot be identified; `error` says why
     };
     Kind kind = Kind::Unidentified;
-    std::wstring key; // for Identity; begins with "*", which never begins a path
-    std::uint32_t error = 0;
+    std::wstring key;        // for Identity; begins with "*", which never begins a path
+    std::uint32_t error = 0; // for Unidentified; 0 when the file system gives no identity
 };
+
+// The \\?\ form of the full path `fullPath` (\\?\UNC\ for a share), without
+// trailing separators below its root: a name that Windows takes literally, at
+// any length.
+std::wstring LongPathForm(const std::wstring &fullPath);
 
 // The key of the folder at `folder`, read through its identity.
 FolderKey ReadFolderKey(seam::Platform &os, const std::wstring &folder);

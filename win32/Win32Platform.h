@@ -41,6 +41,7 @@ public:
     std::wstring FoldedPath(const std::wstring &path) override;
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
+    std::uint32_t FullPathName(const std::wstring &path, std::wstring *fullPath) override;
 
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                std::uint32_t creationFlags, seam::ProcHandle *process,

@@ -93,6 +93,9 @@ public:
     // Links between folders: a path below the link's own is the same folder
     // below its target, whatever FoldedPath makes of it.
     std::map<std::wstring, std::wstring> folderLinks;
+    // Identities that the file system gives a folder, by its path; others get
+    // an index of their own on one volume, and no 128-bit id.
+    std::map<std::wstring, seam::FileIdentity> identities;
 
     // Named locks: held while the launcher has a handle open, a running process
     // was given one, or another program holds it.
@@ -134,6 +137,7 @@ public:
     std::wstring FoldedPath(const std::wstring &path) override;
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
+    std::uint32_t FullPathName(const std::wstring &path, std::wstring *fullPath) override;
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                std::uint32_t creationFlags, seam::ProcHandle *process,
                                std::uint32_t *processId) override;
