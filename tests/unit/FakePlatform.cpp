@@ -348,6 +348,7 @@ std::uint32_t FakePlatform::StartProcess(const std::wstring &commandLine, int sh
     nextHandle_ += 4;
     processHandles_[*process] = nextPid;
     openProcesses.insert(*process);
+    if (afterStart) afterStart();
     return 0;
 }
 
@@ -355,6 +356,7 @@ std::uint32_t FakePlatform::GiveLock(seam::ProcHandle process, seam::LockHandle 
     if (Record("GiveLock")) return kAccessDenied;
     const auto found = processHandles_.find(process);
     if (found == processHandles_.end() || !openLocks.count(lock)) return kInvalidParameter;
+    if (!processes[found->second].running) return kAccessDenied; // no handle table any more
     processLocks_[found->second] = openLocks[lock];
     started.back().givenLock = openLocks[lock];
     return 0;

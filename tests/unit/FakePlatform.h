@@ -191,6 +191,8 @@ public:
     std::function<void()> whileBoxOpen; // runs while a message box is shown
     // Runs after each copy, before its file takes its name: what others do meanwhile.
     std::function<void(const FakeCopy &)> afterCopy;
+    // Runs right after a process has started: what it does before the launcher's next step.
+    std::function<void()> afterStart;
 
 private:
     struct Key {

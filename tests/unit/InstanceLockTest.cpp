@@ -126,4 +126,37 @@ TEST_F(InstanceLockTest, LockThatCannotBeMadeDoesNotStandInTheWay) {
     EXPECT_TRUE(os.boxes.empty());
 }
 
+// The server runs and only the launcher holds its lock: the box of the failed
+// restore must neither drop the lock nor keep it after the server's end.
+TEST_F(InstanceLockTest, RestoreFailureAfterAFailedHandOverKeepsTheLockUntilTheServerEnds) {
+    os.errorTexts[3] = L"The system cannot find the path specified.";
+    os.namedFault = NamedFault{"SetCurrentDirectory", 1};
+    // The hand-over is the first call after the start.
+    os.afterStart = [this] { os.fault = Fault{os.calls.size(), FaultKind::Fail}; };
+    os.whileBoxOpen = [this] {
+        EXPECT_TRUE(os.LockHeld(LockName())) << "held under the box";
+        EXPECT_TRUE(os.timers[1].enabled) << "watched under the box";
+    };
+    splash.RunUntil(2000);
+    ASSERT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes[0].first,
+              L"Run-time error '3':\r\n\r\nThe system cannot find the path specified.");
+    EXPECT_FALSE(os.endedWith.has_value());
+    splash.RunUntil(62000);
+    EXPECT_TRUE(os.LockHeld(LockName()));
+    os.processes[gServerPid].running = false;
+    splash.RunUntil(100000);
+    EXPECT_EQ(os.endedWith, 0);
+}
+
+// DuplicateHandle into a process that has ended fails: nothing holds the lock
+// for it, and a new start must not wait for the next watch tick.
+TEST_F(InstanceLockTest, HandOverToAnEndedServerLetsTheLockGoAtOnce) {
+    os.afterStart = [this] { os.processes[os.nextPid] = FakeProcess{false, 1, false}; };
+    splash.RunUntil(2000);
+    ASSERT_EQ(os.started.size(), 1u);
+    EXPECT_TRUE(os.openLocks.empty());
+    EXPECT_FALSE(os.LockHeld(LockName()));
+}
+
 } // namespace
