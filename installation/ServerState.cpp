@@ -9,9 +9,12 @@ ServerState LockState(seam::Platform &os, const std::wstring &name) {
     const std::uint32_t error = os.OpenNamedLock(name, &opened);
     const seam::LockGuard guard(os, opened);
     // Denied: the lock exists and belongs to another user's server.
-    if (error == 0 || error == seam::kErrorAccessDenied) return {ServerState::Answer::Runs, 0};
-    if (error == seam::kErrorFileNotFound) return {ServerState::Answer::None, 0};
-    return {ServerState::Answer::CannotTell, error};
+    if (error == 0 || error == seam::kErrorAccessDenied)
+        return {ServerState::Answer::Runs, ServerState::Obstacle::None, 0};
+    if (error == seam::kErrorFileNotFound)
+        return {ServerState::Answer::None, ServerState::Obstacle::None, 0};
+    // Another object's name (ERROR_INVALID_HANDLE), a quota: no answer.
+    return {ServerState::Answer::CannotTell, ServerState::Obstacle::Lock, error};
 }
 
 ServerState InstallationServerState(seam::Platform &os, const std::wstring &folder) {
@@ -20,7 +23,7 @@ ServerState InstallationServerState(seam::Platform &os, const std::wstring &fold
     case FolderKey::Kind::Identity:
         return LockState(os, LockNameForKey(key.key));
     case FolderKey::Kind::Missing:
-        return {ServerState::Answer::None, 0};
+        return {ServerState::Answer::None, ServerState::Obstacle::None, 0};
     case FolderKey::Kind::Unidentified:
         break;
     }
@@ -28,5 +31,5 @@ ServerState InstallationServerState(seam::Platform &os, const std::wstring &fold
     // seen. Its absence proves nothing, since another spelling names another.
     const ServerState byPath = LockState(os, LockNameForKey(PathKey(os, folder)));
     if (byPath.answer == ServerState::Answer::Runs) return byPath;
-    return {ServerState::Answer::CannotTell, key.error};
+    return {ServerState::Answer::CannotTell, ServerState::Obstacle::Folder, key.error};
 }

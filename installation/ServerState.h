@@ -9,8 +9,12 @@
 
 struct ServerState {
     enum class Answer { None, Runs, CannotTell };
+    enum class Obstacle { None, Folder, Lock };
     Answer answer = Answer::CannotTell;
-    std::uint32_t error = 0; // what stood in the way, for CannotTell
+    // For CannotTell: the folder could not be identified, or its lock's name
+    // not looked up, with the error (0: the file system gives no identity).
+    Obstacle obstacle = Obstacle::None;
+    std::uint32_t error = 0;
 };
 
 // What the lock `name` says: none only when no object of that name exists.

@@ -1,7 +1,7 @@
 #include "preparejava/PrepareJava.h"
 
-#include "installation/ServerState.h"
 #include "javaruntime/mod_main.h"
+#include "preparejava/ServerRunsReport.h"
 #include "seam/AppError.h"
 
 namespace {
@@ -63,8 +63,9 @@ PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments) 
     using Mode = PrepareRequest::Mode;
     if (arguments.empty()) return {Mode::Prepare, false, L""};
     if (arguments.size() == 1 && IsSwitch(arguments[0], L"/log")) return {Mode::Prepare, true, L""};
-    if (arguments.size() == 2 && IsSwitch(arguments[0], L"/running") && !arguments[1].empty())
-        return {Mode::ServerRuns, true, arguments[1]};
+    if (arguments.size() == 2 && IsSwitch(arguments[0], L"/running") &&
+        !InstallationFolderArgument(arguments[1]).empty())
+        return {Mode::ServerRuns, true, InstallationFolderArgument(arguments[1])};
     return {};
 }
 
@@ -73,13 +74,29 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
     case PrepareRequest::Mode::Prepare:
         return Prepare(os);
     case PrepareRequest::Mode::ServerRuns:
-        if (InstallationServerState(os, request.folder).answer == ServerState::Answer::Runs)
-            return {kServerRuns,
-                    L"The server of the installation in " + request.folder + L" is running."};
-        return {kPrepared, L"No server of the installation in " + request.folder + L" is running."};
+        return ReportServerRuns(os, request.folder);
     case PrepareRequest::Mode::Usage:
         break;
     }
     return {kWrongUsage, L"Usage: PrepareJava.exe [/log]\r\n"
                          L"       PrepareJava.exe /running <installation folder>"};
+}
+
+PrepareRun RunPrepareJavaArguments(seam::Platform &os, const std::vector<std::wstring> &arguments) {
+    PrepareRun run;
+    run.request.toOutput = !arguments.empty();
+    try {
+        run.request = ReadPrepareArguments(arguments);
+        run.report = RunPrepareJava(os, run.request);
+    } catch (...) {
+        const int status =
+            run.request.mode == PrepareRequest::Mode::ServerRuns ? kCannotTell : kCopyFailed;
+        std::wstring description = L"an unknown error";
+        try {
+            description = seam::CaughtError().description;
+        } catch (...) {
+        }
+        run.report = {status, L"PrepareJava.exe stopped: " + description};
+    }
+    return run;
 }

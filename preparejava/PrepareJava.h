@@ -12,11 +12,13 @@
 inline constexpr const wchar_t *kPrepareJavaTitle = L"Prepare Java for Dovern SMS Server";
 
 // Exit statuses.
-inline constexpr int kPrepared = 0;  // all four support files are in the runtime; or no server runs
-inline constexpr int kNoRuntime = 1; // no runtime the launcher could choose: nothing copied
-inline constexpr int kCopyFailed = 2;  // a copy failed: the report says which and why
-inline constexpr int kServerRuns = 3;  // the installation's server runs
-inline constexpr int kWrongUsage = 64; // arguments it does not know
+inline constexpr int kPrepared = 0;     // all four support files are in the runtime
+inline constexpr int kNoRuntime = 1;    // no runtime the launcher could choose: nothing copied
+inline constexpr int kCopyFailed = 2;   // a copy failed, or the program did: the report says why
+inline constexpr int kNoServerRuns = 0; // surely no server of the installation runs
+inline constexpr int kServerRuns = 20;  // the installation's server runs
+inline constexpr int kCannotTell = 21;  // whether it runs cannot be told: the report says why
+inline constexpr int kWrongUsage = 64;  // arguments it does not know
 
 // What the arguments ask for.
 struct PrepareRequest {
@@ -37,3 +39,14 @@ struct PrepareReport {
 
 // Does what `request` asks and says so.
 PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request);
+
+// What one run of PrepareJava.exe asked and answered.
+struct PrepareRun {
+    PrepareRequest request;
+    PrepareReport report;
+};
+
+// Reads `arguments` and does what they ask. An exception ends the run with a
+// status of its own (kCannotTell for /running, kCopyFailed otherwise), never
+// the C runtime's, and its description as the report.
+PrepareRun RunPrepareJavaArguments(seam::Platform &os, const std::vector<std::wstring> &arguments);

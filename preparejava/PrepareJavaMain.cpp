@@ -23,13 +23,18 @@ void WriteOutput(const std::wstring &text) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     RestrictDllSearch();
-    const PrepareRequest request =
-        ReadPrepareArguments(std::vector<std::wstring>(__wargv + 1, __wargv + __argc));
-    Win32Platform os;
-    const PrepareReport report = RunPrepareJava(os, request);
-    if (request.toOutput)
-        WriteOutput(report.text);
-    else
-        os.MessageBox(report.text, kPrepareJavaTitle);
-    return report.exitCode;
+    // Nothing may end the program with the C runtime's abort(), whose status 3
+    // a caller would read as an answer.
+    try {
+        Win32Platform os;
+        const PrepareRun run =
+            RunPrepareJavaArguments(os, std::vector<std::wstring>(__wargv + 1, __wargv + __argc));
+        if (run.request.toOutput)
+            WriteOutput(run.report.text);
+        else
+            os.MessageBox(run.report.text, kPrepareJavaTitle);
+        return run.report.exitCode;
+    } catch (...) {
+        return kCopyFailed;
+    }
 }

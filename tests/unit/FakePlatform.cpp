@@ -18,6 +18,7 @@ constexpr std::uint32_t kStillActive = 259;
 constexpr std::uint32_t kRegDwordBigEndian = 5;
 constexpr std::uint32_t kFilenameTooLong = 206;
 constexpr std::uint32_t kInvalidName = 123;
+constexpr std::uint32_t kInvalidHandle = 6;
 
 std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
 
@@ -377,6 +378,7 @@ std::uint32_t FakePlatform::CreateNamedLock(const std::wstring &name, seam::Lock
 std::uint32_t FakePlatform::OpenNamedLock(const std::wstring &name, seam::LockHandle *lock) {
     *lock = 0;
     if (Record("OpenNamedLock")) return kNotEnoughMemory;
+    if (namesOfOtherObjects.count(name)) return kInvalidHandle;
     if (locksOfOtherUsers.count(name)) return seam::kErrorAccessDenied;
     if (!LockHeld(name)) return seam::kErrorFileNotFound;
     *lock = nextHandle_;

@@ -101,10 +101,11 @@ public:
     // was given one, or another program holds it.
     bool LockHeld(const std::wstring &name) const;
     std::set<std::wstring> locksHeldElsewhere;
-    std::set<std::wstring> locksOfOtherUsers; // cannot be opened: access denied
-    bool globalObjectsDenied = false;         // no machine-wide lock can be made at all
-    std::vector<std::wstring> lockNames;      // every name CreateNamedLock was given
-    std::set<seam::LockHandle> ownedLocks;    // waited for and not released
+    std::set<std::wstring> locksOfOtherUsers;   // cannot be opened: access denied
+    std::set<std::wstring> namesOfOtherObjects; // taken by an object that is no lock
+    bool globalObjectsDenied = false;           // no machine-wide lock can be made at all
+    std::vector<std::wstring> lockNames;        // every name CreateNamedLock was given
+    std::set<seam::LockHandle> ownedLocks;      // waited for and not released
 
     // Fake clock and timers.
     std::uint64_t now = 0;

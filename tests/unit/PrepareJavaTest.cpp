@@ -92,12 +92,12 @@ TEST_F(LauncherRunTest, PrepareJavaTellsWhetherTheInstallationsServerRuns) {
         return RunPrepareJava(os, {Mode::ServerRuns, true, folder}).exitCode;
     };
     os.folderLinks[L"D:\\Link"] = os.appDirectory;
-    EXPECT_EQ(ask(L"D:\\Link"), kPrepared);
+    EXPECT_EQ(ask(L"D:\\Link"), kNoServerRuns);
     splash.RunUntil(2000);
     EXPECT_EQ(ask(L"D:\\Link"), kServerRuns);
-    EXPECT_EQ(ask(L"C:\\Apps\\Other"), kPrepared);
+    EXPECT_EQ(ask(L"C:\\Apps\\Other"), kNoServerRuns);
     os.processes[gServerPid].running = false;
-    EXPECT_EQ(ask(os.appDirectory), kPrepared);
+    EXPECT_EQ(ask(os.appDirectory), kNoServerRuns);
 
     os.locksOfOtherUsers.insert(InstallationLockName(os, os.appDirectory));
     EXPECT_EQ(ask(os.appDirectory), kServerRuns);
