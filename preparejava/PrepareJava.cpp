@@ -10,6 +10,21 @@ constexpr const wchar_t *kRunAgain =
     L"\r\nInstall a 32-bit Java Runtime Environment 1.5 or later, then run \"Prepare Java for "
     L"Dovern SMS Server\" from the Start menu.";
 
+using Mode = PrepareRequest::Mode;
+
+// The modes that a switch asks for, with the number of operands after it.
+struct ModeSwitch {
+    const wchar_t *name;
+    Mode mode;
+    std::size_t operands;
+    const wchar_t *operandNames; // as the usage text shows them
+};
+
+constexpr ModeSwitch kModeSwitches[] = {
+    {L"/log", Mode::Prepare, 0, L""},
+    {L"/running", Mode::ServerRuns, 1, L" <installation folder>"},
+};
+
 bool IsSwitch(const std::wstring &argument, const wchar_t *name) {
     if (argument.size() != std::char_traits<wchar_t>::length(name)) return false;
     for (std::size_t i = 0; i < argument.size(); ++i) {
@@ -60,13 +75,30 @@ PrepareReport Prepare(seam::Platform &os) {
 } // namespace
 
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments) {
-    using Mode = PrepareRequest::Mode;
-    if (arguments.empty()) return {Mode::Prepare, false, L""};
-    if (arguments.size() == 1 && IsSwitch(arguments[0], L"/log")) return {Mode::Prepare, true, L""};
-    if (arguments.size() == 2 && IsSwitch(arguments[0], L"/running") &&
-        !InstallationFolderArgument(arguments[1]).empty())
-        return {Mode::ServerRuns, true, InstallationFolderArgument(arguments[1])};
-    return {};
+    PrepareRequest request;
+    if (arguments.empty()) return {Mode::Prepare, false, L"", {}};
+    request.toOutput = true;
+    for (const ModeSwitch &mode : kModeSwitches) {
+        if (!IsSwitch(arguments[0], mode.name)) continue;
+        if (arguments.size() != 1 + mode.operands) return request;
+        for (std::size_t i = 1; i < arguments.size(); ++i) {
+            request.operands.push_back(PathArgument(arguments[i]));
+            if (request.operands.back().empty()) return {Mode::Usage, true, L"", {}};
+        }
+        request.mode = mode.mode;
+        if (!request.operands.empty()) request.folder = request.operands[0];
+        return request;
+    }
+    return request;
+}
+
+std::wstring PathArgument(const std::wstring &argument) {
+    std::wstring path = argument;
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/' || path.back() == L'"'))
+        path.pop_back();
+    // "C:" alone would be the current folder of drive C.
+    if (!path.empty() && path.back() == L':') path += L'\\';
+    return path;
 }
 
 PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) {
@@ -78,8 +110,11 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
     case PrepareRequest::Mode::Usage:
         break;
     }
-    return {kWrongUsage, L"Usage: PrepareJava.exe [/log]\r\n"
-                         L"       PrepareJava.exe /running <installation folder>"};
+    std::wstring usage = L"Usage: PrepareJava.exe [/log]";
+    for (const ModeSwitch &mode : kModeSwitches)
+        if (mode.operands > 0)
+            usage += std::wstring(L"\r\n       PrepareJava.exe ") + mode.name + mode.operandNames;
+    return {kWrongUsage, usage};
 }
 
 PrepareRun RunPrepareJavaArguments(seam::Platform &os, const std::vector<std::wstring> &arguments) {

@@ -24,13 +24,21 @@ inline constexpr int kWrongUsage = 64;  // arguments it does not know
 struct PrepareRequest {
     enum class Mode { Prepare, ServerRuns, Usage };
     Mode mode = Mode::Usage;
-    bool toOutput = false; // the report goes to standard output instead of a box
-    std::wstring folder;   // the installation's folder, for ServerRuns
+    bool toOutput = false;              // the report goes to standard output instead of a box
+    std::wstring folder;                // the installation's folder, for ServerRuns
+    std::vector<std::wstring> operands{}; // what follows the mode's switch
 };
 
-// "" (a box), "/log" (standard output) or "/running <installation folder>";
-// letter case does not matter.
+// No arguments (a box), or a mode's switch (letter case does not matter) and
+// its operands: "/log", "/running <installation folder>". Any argument asks for
+// standard output, also when it is wrong: a box that no one sees would hold a
+// silent install.
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments);
+
+// A path operand without trailing separators and without the quote that a
+// quoted path with a trailing backslash leaves ("C:\x\" arrives as C:\x"),
+// which no Windows name can hold.
+std::wstring PathArgument(const std::wstring &argument);
 
 struct PrepareReport {
     int exitCode;

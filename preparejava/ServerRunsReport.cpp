@@ -3,16 +3,6 @@
 #include "installation/ServerState.h"
 #include "seam/ErrorText.h"
 
-std::wstring InstallationFolderArgument(const std::wstring &argument) {
-    std::wstring folder = argument;
-    while (!folder.empty() &&
-           (folder.back() == L'\\' || folder.back() == L'/' || folder.back() == L'"'))
-        folder.pop_back();
-    // "C:" alone would be the current folder of drive C.
-    if (!folder.empty() && folder.back() == L':') folder += L'\\';
-    return folder;
-}
-
 PrepareReport ReportServerRuns(seam::Platform &os, const std::wstring &folder) {
     const ServerState state = InstallationServerState(os, folder);
     switch (state.answer) {

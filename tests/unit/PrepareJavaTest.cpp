@@ -28,6 +28,16 @@ TEST(PrepareJavaArguments, BoxLogOrTheServerQuestionAndNothingElse) {
     EXPECT_EQ(RunPrepareJava(os, ReadPrepareArguments({L"/x"})).exitCode, kWrongUsage);
 }
 
+// Under nsExec no one would see a box, and a silent install would wait for it.
+TEST(PrepareJavaArguments, WrongArgumentsAreAnsweredOnTheOutputNeverInABox) {
+    for (const auto &wrong : std::vector<std::vector<std::wstring>>{
+             {L"/log", L"/x"}, {L"/running"}, {L"/x"}, {L"/running", L"\""}}) {
+        const PrepareRequest request = ReadPrepareArguments(wrong);
+        EXPECT_EQ(request.mode, Mode::Usage);
+        EXPECT_TRUE(request.toOutput);
+    }
+}
+
 TEST(PrepareJava, CopiesIntoTheLaunchersRuntimeAndSaysWhatItDid) {
     FakePlatform os;
     os.SetString(kRuntimeKey + "\\1.4.2_19", "JavaHome", "C:\\Java\\old");
