@@ -94,7 +94,9 @@ PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments) 
 
 std::wstring PathArgument(const std::wstring &argument) {
     std::wstring path = argument;
-    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/' || path.back() == L'"'))
+    // Windows drops a name's trailing blanks too.
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/' || path.back() == L'"' ||
+                             path.back() == L' '))
         path.pop_back();
     // "C:" alone would be the current folder of drive C.
     if (!path.empty() && path.back() == L':') path += L'\\';

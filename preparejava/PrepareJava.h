@@ -35,9 +35,9 @@ struct PrepareRequest {
 // silent install.
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments);
 
-// A path operand without trailing separators and without the quote that a
-// quoted path with a trailing backslash leaves ("C:\x\" arrives as C:\x"),
-// which no Windows name can hold.
+// A path operand without trailing separators and blanks, and without the
+// quote that a quoted path with a trailing backslash leaves ("C:\x\" arrives
+// as C:\x"), which no Windows name can hold.
 std::wstring PathArgument(const std::wstring &argument);
 
 struct PrepareReport {

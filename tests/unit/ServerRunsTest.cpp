@@ -21,6 +21,7 @@ TEST_F(ServerRunsTest, FolderWithTrailingSeparatorOrQuoteIsTheInstallation) {
     splash.RunUntil(2000);
     EXPECT_EQ(Ask(os.appDirectory + L"\""), kServerRuns);
     EXPECT_EQ(Ask(os.appDirectory + L"\\\\"), kServerRuns);
+    EXPECT_EQ(Ask(os.appDirectory + L"\" "), kServerRuns); // what cmd leaves before a redirection
     EXPECT_EQ(ReadPrepareArguments({L"/running", L"C:\\\""}).folder, L"C:\\");
     EXPECT_EQ(ReadPrepareArguments({L"/running", L"\\\""}).mode, PrepareRequest::Mode::Usage);
 }
