@@ -24,9 +24,10 @@ inline constexpr int kWrongUsage = 64;  // arguments it does not know
 struct PrepareRequest {
     enum class Mode { Prepare, ServerRuns, Usage };
     Mode mode = Mode::Usage;
-    bool toOutput = false;              // the report goes to standard output instead of a box
-    std::wstring folder;                // the installation's folder, for ServerRuns
-    std::vector<std::wstring> operands{}; // what follows the mode's switch
+    bool toOutput = false; // the report goes to standard output instead of a box
+    std::wstring folder;   // the installation's folder, for ServerRuns
+    // What follows the mode's switch.
+    std::vector<std::wstring> operands{};
 };
 
 // No arguments (a box), or a mode's switch (letter case does not matter) and
