@@ -16,6 +16,7 @@ constexpr int kHiddenWindow = 0; // SW_HIDE
 // java.exe is a console program: without this flag Windows 11 hands it to the
 // terminal, which shows a window whatever the show state says.
 constexpr std::uint32_t kCreateNoWindow = 0x08000000;
+constexpr std::uint32_t kStillActive = 259;
 
 // Shows a box after which the launcher ends. The lock goes first, so that a
 // start made while the box is open is not refused.
@@ -34,10 +35,19 @@ void ReportUnhandledError(seam::Platform &os, seam::LockGuard &lock, std::uint32
 
 // From here on the server holds the lock in a handle of its own, which what it
 // starts does not inherit. Where it cannot be given one, the launcher keeps its
-// own while it watches, and the installation stays locked all the same.
+// own while it watches, and the installation stays locked all the same; a
+// server that has ended already holds nothing, and its lock goes at once.
 void HandOverLock(seam::Platform &os, seam::LockGuard &lock, seam::ProcHandle process) {
     const seam::ProcessGuard server(os, process);
-    if (lock.get() != 0 && os.GiveLock(process, lock.get()) == 0) lock.Close();
+    if (lock.get() == 0) return;
+    if (os.GiveLock(process, lock.get()) == 0) return lock.Close();
+    std::uint32_t exitCode = kStillActive;
+    if (os.GetExitCodeProcess(process, &exitCode) && exitCode != kStillActive) lock.Close();
+}
+
+void WatchFromNowOn(seam::Platform &os) {
+    os.SetTimerEnabled(seam::Timer::Timer1, false);
+    os.SetTimerEnabled(seam::Timer::Timer2, true);
 }
 
 } // namespace
@@ -62,8 +72,14 @@ void RunLaunchSequence(seam::Platform &os, seam::LockGuard &lock) {
         return ReportUnhandledError(os, lock, error, ServerProgram(gJavaHome));
     HandOverLock(os, lock, process);
     gServerPid = pid;
-    if (const std::uint32_t error = os.SetCurrentDirectory(savedDirectory))
-        return ReportUnhandledError(os, lock, error, savedDirectory);
-    os.SetTimerEnabled(seam::Timer::Timer1, false);
-    os.SetTimerEnabled(seam::Timer::Timer2, true);
+    if (const std::uint32_t error = os.SetCurrentDirectory(savedDirectory)) {
+        if (lock.get() == 0) return ReportUnhandledError(os, lock, error, savedDirectory);
+        // The launcher holds the running server's only lock: it keeps it and
+        // watches, also under the box, and ends with the server.
+        WatchFromNowOn(os);
+        os.MessageBox(UnhandledErrorText(error, seam::DescribeError(os, error, savedDirectory)),
+                      kAppTitle);
+        return;
+    }
+    WatchFromNowOn(os);
 }

@@ -17,8 +17,9 @@ target_include_directories(splash_picture PUBLIC ${CMAKE_SOURCE_DIR})
 # The seam's Win32 layer, which both programs link. Objects rather than an
 # archive, so that the end without the library's report replaces the
 # library's own.
-add_library(win32_platform OBJECT win32/Win32Platform.cpp win32/TerminateHandler.cpp)
-target_link_libraries(win32_platform PUBLIC launcher_core)
+add_library(win32_platform OBJECT win32/Win32Platform.cpp win32/TerminateHandler.cpp
+  win32/FolderIdentity.cpp)
+target_link_libraries(win32_platform PUBLIC shared_core)
 
 enable_language(RC)
 add_executable(DovernProfessionalSMSServer WIN32
@@ -35,7 +36,7 @@ add_executable(PrepareJava WIN32
   preparejava/PrepareJavaMain.cpp
   preparejava/resources/PrepareJava.rc
 )
-target_link_libraries(PrepareJava PRIVATE preparejava_core win32_platform launcher_core
+target_link_libraries(PrepareJava PRIVATE preparejava_core win32_platform shared_core
   user32 advapi32)
 # The icon's raw resources lie with the launcher's.
 set_source_files_properties(preparejava/resources/PrepareJava.rc PROPERTIES
@@ -46,8 +47,8 @@ foreach(program DovernProfessionalSMSServer PrepareJava)
   target_link_options(${program} PRIVATE
     -municode -static -static-libgcc -static-libstdc++ -s -Wl,--no-insert-timestamp)
 endforeach()
-# The executables inherit these through launcher_core.
-target_compile_definitions(launcher_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+# The executables inherit these through shared_core.
+target_compile_definitions(shared_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
 include(${CMAKE_SOURCE_DIR}/cmake/Packaging.cmake)
 

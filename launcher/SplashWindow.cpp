@@ -4,6 +4,7 @@
 #include "launcher/SplashEvents.h"
 #include "launcher/SplashFrame.h"
 #include "launcher/SplashImage.h"
+#include "launcher/Timers.h"
 #include "win32/Win32Platform.h"
 
 namespace {
@@ -12,7 +13,9 @@ constexpr wchar_t kClassName[] = L"frmSplash";
 
 // What frmSplash owns; freed with the window.
 struct SplashState {
-    SplashState(HWND window, SIZE size) : platform(window), imageSize(size), events(platform) {}
+    SplashState(HWND window, SIZE size)
+        : platform(window, {kTimer1IntervalMs, kTimer2IntervalMs}), imageSize(size),
+          events(platform) {}
 
     Win32Platform platform;
     SplashImage image; // Image1

@@ -1,7 +1,7 @@
 #include "preparejava/PrepareJava.h"
 
 #include "javaruntime/mod_main.h"
-#include "launcher/InstanceLock.h"
+#include "preparejava/ServerRunsReport.h"
 #include "seam/AppError.h"
 
 namespace {
@@ -9,6 +9,21 @@ namespace {
 constexpr const wchar_t *kRunAgain =
     L"\r\nInstall a 32-bit Java Runtime Environment 1.5 or later, then run \"Prepare Java for "
     L"Dovern SMS Server\" from the Start menu.";
+
+using Mode = PrepareRequest::Mode;
+
+// The modes that a switch asks for, with the number of operands after it.
+struct ModeSwitch {
+    const wchar_t *name;
+    Mode mode;
+    std::size_t operands;
+    const wchar_t *operandNames; // as the usage text shows them
+};
+
+constexpr ModeSwitch kModeSwitches[] = {
+    {L"/log", Mode::Prepare, 0, L""},
+    {L"/running", Mode::ServerRuns, 1, L" <installation folder>"},
+};
 
 bool IsSwitch(const std::wstring &argument, const wchar_t *name) {
     if (argument.size() != std::char_traits<wchar_t>::length(name)) return false;
@@ -60,12 +75,32 @@ PrepareReport Prepare(seam::Platform &os) {
 } // namespace
 
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments) {
-    using Mode = PrepareRequest::Mode;
-    if (arguments.empty()) return {Mode::Prepare, false, L""};
-    if (arguments.size() == 1 && IsSwitch(arguments[0], L"/log")) return {Mode::Prepare, true, L""};
-    if (arguments.size() == 2 && IsSwitch(arguments[0], L"/running") && !arguments[1].empty())
-        return {Mode::ServerRuns, true, arguments[1]};
-    return {};
+    PrepareRequest request;
+    if (arguments.empty()) return {Mode::Prepare, false, L"", {}};
+    request.toOutput = true;
+    for (const ModeSwitch &mode : kModeSwitches) {
+        if (!IsSwitch(arguments[0], mode.name)) continue;
+        if (arguments.size() != 1 + mode.operands) return request;
+        for (std::size_t i = 1; i < arguments.size(); ++i) {
+            request.operands.push_back(PathArgument(arguments[i]));
+            if (request.operands.back().empty()) return {Mode::Usage, true, L"", {}};
+        }
+        request.mode = mode.mode;
+        if (!request.operands.empty()) request.folder = request.operands[0];
+        return request;
+    }
+    return request;
+}
+
+std::wstring PathArgument(const std::wstring &argument) {
+    std::wstring path = argument;
+    // Windows drops a name's trailing blanks too.
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/' || path.back() == L'"' ||
+                             path.back() == L' '))
+        path.pop_back();
+    // "C:" alone would be the current folder of drive C.
+    if (!path.empty() && path.back() == L':') path += L'\\';
+    return path;
 }
 
 PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) {
@@ -73,13 +108,32 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
     case PrepareRequest::Mode::Prepare:
         return Prepare(os);
     case PrepareRequest::Mode::ServerRuns:
-        if (InstanceServerRuns(os, request.folder))
-            return {kServerRuns,
-                    L"The server of the installation in " + request.folder + L" is running."};
-        return {kPrepared, L"No server of the installation in " + request.folder + L" is running."};
+        return ReportServerRuns(os, request.folder);
     case PrepareRequest::Mode::Usage:
         break;
     }
-    return {kWrongUsage, L"Usage: PrepareJava.exe [/log]\r\n"
-                         L"       PrepareJava.exe /running <installation folder>"};
+    std::wstring usage = L"Usage: PrepareJava.exe [/log]";
+    for (const ModeSwitch &mode : kModeSwitches)
+        if (mode.operands > 0)
+            usage += std::wstring(L"\r\n       PrepareJava.exe ") + mode.name + mode.operandNames;
+    return {kWrongUsage, usage};
+}
+
+PrepareRun RunPrepareJavaArguments(seam::Platform &os, const std::vector<std::wstring> &arguments) {
+    PrepareRun run;
+    run.request.toOutput = !arguments.empty();
+    try {
+        run.request = ReadPrepareArguments(arguments);
+        run.report = RunPrepareJava(os, run.request);
+    } catch (...) {
+        const int status =
+            run.request.mode == PrepareRequest::Mode::ServerRuns ? kCannotTell : kCopyFailed;
+        std::wstring description = L"an unknown error";
+        try {
+            description = seam::CaughtError().description;
+        } catch (...) {
+        }
+        run.report = {status, L"PrepareJava.exe stopped: " + description};
+    }
+    return run;
 }

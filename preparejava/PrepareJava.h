@@ -12,11 +12,13 @@
 inline constexpr const wchar_t *kPrepareJavaTitle = L"Prepare Java for Dovern SMS Server";
 
 // Exit statuses.
-inline constexpr int kPrepared = 0;  // all four support files are in the runtime; or no server runs
-inline constexpr int kNoRuntime = 1; // no runtime the launcher could choose: nothing copied
-inline constexpr int kCopyFailed = 2;  // a copy failed: the report says which and why
-inline constexpr int kServerRuns = 3;  // the installation's server runs
-inline constexpr int kWrongUsage = 64; // arguments it does not know
+inline constexpr int kPrepared = 0;     // all four support files are in the runtime
+inline constexpr int kNoRuntime = 1;    // no runtime the launcher could choose: nothing copied
+inline constexpr int kCopyFailed = 2;   // a copy failed, or the program did: the report says why
+inline constexpr int kNoServerRuns = 0; // surely no server of the installation runs
+inline constexpr int kServerRuns = 20;  // the installation's server runs
+inline constexpr int kCannotTell = 21;  // whether it runs cannot be told: the report says why
+inline constexpr int kWrongUsage = 64;  // arguments it does not know
 
 // What the arguments ask for.
 struct PrepareRequest {
@@ -24,11 +26,20 @@ struct PrepareRequest {
     Mode mode = Mode::Usage;
     bool toOutput = false; // the report goes to standard output instead of a box
     std::wstring folder;   // the installation's folder, for ServerRuns
+    // What follows the mode's switch.
+    std::vector<std::wstring> operands{};
 };
 
-// "" (a box), "/log" (standard output) or "/running <installation folder>";
-// letter case does not matter.
+// No arguments (a box), or a mode's switch (letter case does not matter) and
+// its operands: "/log", "/running <installation folder>". Any argument asks for
+// standard output, also when it is wrong: a box that no one sees would hold a
+// silent install.
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments);
+
+// A path operand without trailing separators and blanks, and without the
+// quote that a quoted path with a trailing backslash leaves ("C:\x\" arrives
+// as C:\x"), which no Windows name can hold.
+std::wstring PathArgument(const std::wstring &argument);
 
 struct PrepareReport {
     int exitCode;
@@ -37,3 +48,14 @@ struct PrepareReport {
 
 // Does what `request` asks and says so.
 PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request);
+
+// What one run of PrepareJava.exe asked and answered.
+struct PrepareRun {
+    PrepareRequest request;
+    PrepareReport report;
+};
+
+// Reads `arguments` and does what they ask. An exception ends the run with a
+// status of its own (kCannotTell for /running, kCopyFailed otherwise), never
+// the C runtime's, and its description as the report.
+PrepareRun RunPrepareJavaArguments(seam::Platform &os, const std::vector<std::wstring> &arguments);

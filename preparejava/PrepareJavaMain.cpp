@@ -8,28 +8,56 @@
 
 namespace {
 
-// UTF-16, which the installer's log tells from ANSI text by itself: a folder's
-// name may hold any letter.
-void WriteOutput(const std::wstring &text) {
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
-    const std::wstring output = text + L"\r\n";
+// Writes `text` to a console as text, whatever its code page.
+void WriteConsoleText(HANDLE console, const std::wstring &text) {
     DWORD written = 0;
-    WriteFile(out, output.data(), static_cast<DWORD>(output.size() * sizeof(wchar_t)), &written,
-              nullptr);
+    WriteConsoleW(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// Where the report is read. A pipe or a file gets UTF-16, which the
+// installer's log tells from ANSI text by itself: a folder's name may hold any
+// letter. A console gets text. Started from a console without redirection (an
+// elevated command prompt), a program without a console window of its own has
+// no standard output: it writes to its parent's console.
+void WriteOutput(const std::wstring &text) {
+    const std::wstring output = text + L"\r\n";
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
+        if (GetConsoleMode(out, &mode)) return WriteConsoleText(out, output);
+        DWORD written = 0;
+        WriteFile(out, output.data(), static_cast<DWORD>(output.size() * sizeof(wchar_t)), &written,
+                  nullptr);
+        return;
+    }
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    HANDLE console =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console != INVALID_HANDLE_VALUE) {
+        // The prompt has come back meanwhile: the report begins on a line of its own.
+        WriteConsoleText(console, L"\r\n" + output);
+        CloseHandle(console);
+    }
+    FreeConsole();
 }
 
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     RestrictDllSearch();
-    const PrepareRequest request =
-        ReadPrepareArguments(std::vector<std::wstring>(__wargv + 1, __wargv + __argc));
-    Win32Platform os;
-    const PrepareReport report = RunPrepareJava(os, request);
-    if (request.toOutput)
-        WriteOutput(report.text);
-    else
-        os.MessageBox(report.text, kPrepareJavaTitle);
-    return report.exitCode;
+    // Nothing may end the program with the C runtime's abort(), whose status 3
+    // a caller would read as an answer.
+    try {
+        Win32Platform os;
+        const PrepareRun run =
+            RunPrepareJavaArguments(os, std::vector<std::wstring>(__wargv + 1, __wargv + __argc));
+        if (run.request.toOutput)
+            WriteOutput(run.report.text);
+        else
+            os.MessageBox(run.report.text, kPrepareJavaTitle);
+        return run.report.exitCode;
+    } catch (...) {
+        return kCopyFailed;
+    }
 }

@@ -30,12 +30,19 @@ constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorFileExists = 80;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kWaitTimeout = 258;
+constexpr std::uint32_t kErrorPathNotFound = 3;
 
 // What tells one file or folder from every other on the machine, however its
 // path is spelled.
 struct FileIdentity {
     std::uint32_t volumeSerial = 0;
-    std::uint64_t fileIndex = 0;
+    std::uint64_t fileIndex = 0; // 0 where the file system gives none
+    // The 128-bit file id and the 64-bit volume serial, where the file system
+    // gives them (Windows 8 on): the 64-bit index is not unique everywhere.
+    bool hasFileId = false;
+    std::uint64_t volumeSerial64 = 0;
+    std::uint64_t fileIdLow = 0;
+    std::uint64_t fileIdHigh = 0;
 };
 
 enum class Timer { Timer1, Timer2 };
@@ -101,7 +108,8 @@ public:
     virtual std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) = 0;
     // The identity of the folder at `path`, reached through any link on the
     // way; opening it needs no right beyond reading its attributes. Answers 0
-    // and sets `*identity`, or an error number.
+    // and sets `*identity` (all of it that the file system gives), or an error
+    // number. `path` may be a \\?\ path, taken literally.
     virtual std::uint32_t FolderIdentity(const std::wstring &path, FileIdentity *identity) = 0;
     // The path as the file system compares it: its long form, in upper case
     // whatever the user's language. Never fails; a path it cannot resolve is
@@ -116,6 +124,11 @@ public:
     // The system's text for `error`, its inserts ("%1") left as they stand; never
     // empty and with no trailing line break.
     virtual std::wstring ErrorDescription(std::uint32_t error) = 0;
+    // The full path of `path`, resolved against the current directory and
+    // drive, with "." and ".." resolved and every "/" a backslash, as Windows makes
+    // it before it opens a file; answers 0 and sets `*fullPath`, or an error
+    // number.
+    virtual std::uint32_t FullPathName(const std::wstring &path, std::wstring *fullPath) = 0;
 
     // Processes (kernel32).
 

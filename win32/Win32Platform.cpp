@@ -1,7 +1,6 @@
 #include "win32/Win32Platform.h"
 
 #include "common/DecimalText.h"
-#include "common/Timers.h"
 
 #include <vector>
 
@@ -168,24 +167,6 @@ std::uint32_t Win32Platform::ShortPathName(const std::wstring &path, std::wstrin
     });
 }
 
-std::uint32_t Win32Platform::FolderIdentity(const std::wstring &path,
-                                            seam::FileIdentity *identity) {
-    // Backup semantics open a folder; reading its attributes needs no right
-    // that the folder's ACL could withhold from those who may list it.
-    HANDLE folder = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) return GetLastError();
-    BY_HANDLE_FILE_INFORMATION info;
-    const DWORD error = GetFileInformationByHandle(folder, &info) ? 0 : GetLastError();
-    ::CloseHandle(folder);
-    if (error) return error;
-    identity->volumeSerial = info.dwVolumeSerialNumber;
-    identity->fileIndex =
-        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return 0;
-}
-
 std::wstring Win32Platform::FoldedPath(const std::wstring &path) {
     std::wstring longPath = path;
     const DWORD needed = GetLongPathNameW(path.c_str(), nullptr, 0);
@@ -344,7 +325,8 @@ void Win32Platform::SetTimerEnabled(seam::Timer timer, bool enabled) {
         KillTimer(splash_, TimerId(timer));
         return;
     }
-    const unsigned interval = timer == seam::Timer::Timer1 ? kTimer1IntervalMs : kTimer2IntervalMs;
+    const unsigned interval =
+        timer == seam::Timer::Timer1 ? intervals_.timer1Ms : intervals_.timer2Ms;
     SetTimer(splash_, TimerId(timer), interval, nullptr);
 }
 

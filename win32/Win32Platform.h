@@ -5,11 +5,18 @@
 
 #include "win32/WindowsApi.h"
 
+// The intervals of the splash window's timers, which its program decides.
+struct TimerIntervals {
+    unsigned timer1Ms = 0;
+    unsigned timer2Ms = 0;
+};
+
 class Win32Platform final : public seam::Platform {
 public:
-    // `splash` is the window whose visibility and timers the launcher controls;
-    // none for a program without one.
-    explicit Win32Platform(HWND splash = nullptr) : splash_(splash) {}
+    // `splash` is the window whose visibility and timers the launcher controls,
+    // with their intervals; none for a program without one.
+    explicit Win32Platform(HWND splash = nullptr, TimerIntervals intervals = {})
+        : splash_(splash), intervals_(intervals) {}
 
     long RegOpenKeyExA(seam::RegKey root, const std::string &subKey, std::uint32_t options,
                        std::uint32_t samDesired, seam::RegKey *result) override;
@@ -34,6 +41,7 @@ public:
     std::wstring FoldedPath(const std::wstring &path) override;
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
+    std::uint32_t FullPathName(const std::wstring &path, std::wstring *fullPath) override;
 
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                std::uint32_t creationFlags, seam::ProcHandle *process,
@@ -62,4 +70,5 @@ public:
 
 private:
     HWND splash_;
+    TimerIntervals intervals_;
 };

@@ -7,9 +7,9 @@
 // launcher starts the server; then idles on a 30 s timer in a message loop,
 // like the server watch. No registry, no runtime search, no copies. Runs
 // until it is killed.
-#include "common/Timers.h"
 #include "launcher/SplashFrame.h"
 #include "launcher/SplashImage.h"
+#include "launcher/Timers.h"
 #include "win32/MessageLoop.h"
 
 namespace {

@@ -17,6 +17,8 @@ constexpr std::uint32_t kFileExists = 80;
 constexpr std::uint32_t kStillActive = 259;
 constexpr std::uint32_t kRegDwordBigEndian = 5;
 constexpr std::uint32_t kFilenameTooLong = 206;
+constexpr std::uint32_t kInvalidName = 123;
+constexpr std::uint32_t kInvalidHandle = 6;
 
 std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
 
@@ -37,7 +39,12 @@ std::string FakePlatform::Upper(std::string text) {
 // Windows folds letter case and doubled separators in file paths.
 std::wstring FakePlatform::Normal(const std::wstring &path) {
     std::wstring result;
-    for (wchar_t c : path) {
+    std::wstring literal = path;
+    if (literal.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        literal = L"\\" + literal.substr(7);
+    else if (literal.rfind(L"\\\\?\\", 0) == 0)
+        literal = literal.substr(4);
+    for (wchar_t c : literal) {
         if (c == L'\\' && !result.empty() && result.back() == L'\\') continue;
         result += static_cast<wchar_t>(std::towupper(c));
     }
@@ -284,6 +291,8 @@ std::uint32_t FakePlatform::ShortPathName(const std::wstring &path, std::wstring
 
 std::uint32_t FakePlatform::FolderIdentity(const std::wstring &path, seam::FileIdentity *identity) {
     if (Record("FolderIdentity")) return kAccessDenied;
+    // Only a \\?\ path may be longer than MAX_PATH.
+    if (path.size() >= 260 && path.rfind(L"\\\\?\\", 0) != 0) return kFilenameTooLong;
     std::wstring resolved = Normal(path);
     for (const auto &link : folderLinks) {
         const std::wstring from = Normal(link.first);
@@ -291,8 +300,21 @@ std::uint32_t FakePlatform::FolderIdentity(const std::wstring &path, seam::FileI
             resolved = Normal(link.second) + resolved.substr(from.size());
     }
     if (!folders_.count(resolved)) return kFileNotFound;
+    for (const auto &given : identities)
+        if (Normal(given.first) == resolved) {
+            *identity = given.second;
+            return 0;
+        }
     identity->volumeSerial = 0x1234abcd;
     identity->fileIndex = identities_.emplace(resolved, identities_.size() + 1).first->second;
+    return 0;
+}
+
+std::uint32_t FakePlatform::FullPathName(const std::wstring &path, std::wstring *fullPath) {
+    if (Record("FullPathName")) return kFilenameTooLong;
+    if (path.empty()) return kInvalidName;
+    *fullPath = path;
+    std::replace(fullPath->begin(), fullPath->end(), L'/', L'\\');
     return 0;
 }
 
@@ -327,6 +349,7 @@ std::uint32_t FakePlatform::StartProcess(const std::wstring &commandLine, int sh
     nextHandle_ += 4;
     processHandles_[*process] = nextPid;
     openProcesses.insert(*process);
+    if (afterStart) afterStart();
     return 0;
 }
 
@@ -334,6 +357,7 @@ std::uint32_t FakePlatform::GiveLock(seam::ProcHandle process, seam::LockHandle 
     if (Record("GiveLock")) return kAccessDenied;
     const auto found = processHandles_.find(process);
     if (found == processHandles_.end() || !openLocks.count(lock)) return kInvalidParameter;
+    if (!processes[found->second].running) return kAccessDenied; // no handle table any more
     processLocks_[found->second] = openLocks[lock];
     started.back().givenLock = openLocks[lock];
     return 0;
@@ -354,6 +378,7 @@ std::uint32_t FakePlatform::CreateNamedLock(const std::wstring &name, seam::Lock
 std::uint32_t FakePlatform::OpenNamedLock(const std::wstring &name, seam::LockHandle *lock) {
     *lock = 0;
     if (Record("OpenNamedLock")) return kNotEnoughMemory;
+    if (namesOfOtherObjects.count(name)) return kInvalidHandle;
     if (locksOfOtherUsers.count(name)) return seam::kErrorAccessDenied;
     if (!LockHeld(name)) return seam::kErrorFileNotFound;
     *lock = nextHandle_;

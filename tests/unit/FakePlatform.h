@@ -93,15 +93,19 @@ public:
     // Links between folders: a path below the link's own is the same folder
     // below its target, whatever FoldedPath makes of it.
     std::map<std::wstring, std::wstring> folderLinks;
+    // Identities that the file system gives a folder, by its path; others get
+    // an index of their own on one volume, and no 128-bit id.
+    std::map<std::wstring, seam::FileIdentity> identities;
 
     // Named locks: held while the launcher has a handle open, a running process
     // was given one, or another program holds it.
     bool LockHeld(const std::wstring &name) const;
     std::set<std::wstring> locksHeldElsewhere;
-    std::set<std::wstring> locksOfOtherUsers; // cannot be opened: access denied
-    bool globalObjectsDenied = false;         // no machine-wide lock can be made at all
-    std::vector<std::wstring> lockNames;      // every name CreateNamedLock was given
-    std::set<seam::LockHandle> ownedLocks;    // waited for and not released
+    std::set<std::wstring> locksOfOtherUsers;   // cannot be opened: access denied
+    std::set<std::wstring> namesOfOtherObjects; // taken by an object that is no lock
+    bool globalObjectsDenied = false;           // no machine-wide lock can be made at all
+    std::vector<std::wstring> lockNames;        // every name CreateNamedLock was given
+    std::set<seam::LockHandle> ownedLocks;      // waited for and not released
 
     // Fake clock and timers.
     std::uint64_t now = 0;
@@ -134,6 +138,7 @@ public:
     std::wstring FoldedPath(const std::wstring &path) override;
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
+    std::uint32_t FullPathName(const std::wstring &path, std::wstring *fullPath) override;
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                std::uint32_t creationFlags, seam::ProcHandle *process,
                                std::uint32_t *processId) override;
@@ -187,6 +192,8 @@ public:
     std::function<void()> whileBoxOpen; // runs while a message box is shown
     // Runs after each copy, before its file takes its name: what others do meanwhile.
     std::function<void(const FakeCopy &)> afterCopy;
+    // Runs right after a process has started: what it does before the launcher's next step.
+    std::function<void()> afterStart;
 
 private:
     struct Key {

@@ -1,6 +1,6 @@
 #include "tests/unit/FakeSplash.h"
 
-#include "common/Timers.h"
+#include "launcher/Timers.h"
 
 FakeSplash::FakeSplash(FakePlatform &os) : events(os), os_(os) {
     os_.timers[0] = {true, kTimer1IntervalMs, kTimer1IntervalMs};

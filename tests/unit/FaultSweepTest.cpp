@@ -113,7 +113,7 @@ Outcome Expected(const std::string &call, int occurrence, FaultKind kind, bool l
     // server that cannot be given the lock leaves it with the launcher.
     if (call == "DeleteFile" || call == "FolderExists" || call == "SurvivesAnsi" ||
         call == "CreateNamedLock" || call == "WaitForLock" || call == "FolderIdentity" ||
-        call == "GiveLock")
+        call == "GiveLock" || call == "FullPathName")
         return Normal();
     if (call == "CopyFile") {
         const std::wstring description =
@@ -212,7 +212,8 @@ TEST(FaultSweep, SweepsTheDirectoryStepsAndEveryOtherCallThatCanFail) {
                          "CommitFile",     "CurrentDirectory", "SetCurrentDirectory",
                          "StartProcess",   "OpenProcess",      "GetExitCodeProcess",
                          "FolderExists",   "SurvivesAnsi",     "CreateNamedLock",
-                         "FolderIdentity", "WaitForLock",      "GiveLock"}));
+                         "FolderIdentity", "WaitForLock",      "GiveLock",
+                         "FullPathName"}));
 }
 
 } // namespace

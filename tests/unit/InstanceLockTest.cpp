@@ -1,6 +1,6 @@
 // One server per installation: the lock taken before anything is prepared,
 // given to the server alone, and never held under a box that ends the launcher.
-#include "launcher/InstanceLock.h"
+#include "installation/LockName.h"
 #include "tests/unit/LauncherRunTest.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@ const std::wstring kAlreadyRunning =
 
 class InstanceLockTest : public LauncherRunTest {
 protected:
-    std::wstring LockName() { return InstanceLockName(os, os.appDirectory); }
+    std::wstring LockName() { return InstallationLockName(os, os.appDirectory); }
 
     // One box, status 1, and no search, copy or start.
     void ExpectRefused() {
@@ -52,7 +52,7 @@ TEST_F(InstanceLockTest, LauncherThatMayMakeNoLockStartsUnlessOneIsHeld) {
     FakeSplash second(sandboxed);
     AddJre6(sandboxed);
     sandboxed.globalObjectsDenied = true;
-    sandboxed.locksHeldElsewhere.insert(InstanceLockName(sandboxed, sandboxed.appDirectory));
+    sandboxed.locksHeldElsewhere.insert(InstallationLockName(sandboxed, sandboxed.appDirectory));
     second.RunUntil(100000);
     EXPECT_EQ(sandboxed.endedWith, 1);
     ASSERT_EQ(sandboxed.boxes.size(), 1u);
@@ -97,7 +97,7 @@ TEST_F(InstanceLockTest, LockIsLetGoBeforeEveryBoxThatEndsTheLauncher) {
     const auto heldUnderBoxes = [](FakePlatform &machine) {
         std::vector<bool> held;
         machine.whileBoxOpen = [&] {
-            held.push_back(machine.LockHeld(InstanceLockName(machine, machine.appDirectory)));
+            held.push_back(machine.LockHeld(InstallationLockName(machine, machine.appDirectory)));
         };
         FakeSplash run(machine);
         run.RunUntil(100000);
@@ -126,27 +126,37 @@ TEST_F(InstanceLockTest, LockThatCannotBeMadeDoesNotStandInTheWay) {
     EXPECT_TRUE(os.boxes.empty());
 }
 
-TEST(InstanceLockName, OneNamePerFolderWhateverTheSpelling) {
-    FakePlatform os;
-    os.AddFolder(L"C:\\Program Files\\Dovern SMS");
-    os.AddFolder(L"C:\\Program Files\\Dovern SMS 2");
-    os.folderLinks[L"D:\\Link"] = L"C:\\Program Files";
-    os.shortNames[L"E:\\Gone\\Dovern SMS"] = L"E:\\GONE~1\\DOVERN~1";
-    const std::wstring installed = InstanceLockName(os, L"C:\\Program Files\\Dovern SMS");
-    EXPECT_EQ(InstanceLockName(os, L"d:\\link\\dovern sms"), installed);
-    EXPECT_NE(InstanceLockName(os, L"C:\\Program Files\\Dovern SMS 2"), installed);
+// The server runs and only the launcher holds its lock: the box of the failed
+// restore must neither drop the lock nor keep it after the server's end.
+TEST_F(InstanceLockTest, RestoreFailureAfterAFailedHandOverKeepsTheLockUntilTheServerEnds) {
+    os.errorTexts[3] = L"The system cannot find the path specified.";
+    os.namedFault = NamedFault{"SetCurrentDirectory", 1};
+    // The hand-over is the first call after the start.
+    os.afterStart = [this] { os.fault = Fault{os.calls.size(), FaultKind::Fail}; };
+    os.whileBoxOpen = [this] {
+        EXPECT_TRUE(os.LockHeld(LockName())) << "held under the box";
+        EXPECT_TRUE(os.timers[1].enabled) << "watched under the box";
+    };
+    splash.RunUntil(2000);
+    ASSERT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes[0].first,
+              L"Run-time error '3':\r\n\r\nThe system cannot find the path specified.");
+    EXPECT_FALSE(os.endedWith.has_value());
+    splash.RunUntil(62000);
+    EXPECT_TRUE(os.LockHeld(LockName()));
+    os.processes[gServerPid].running = false;
+    splash.RunUntil(100000);
+    EXPECT_EQ(os.endedWith, 0);
+}
 
-    // A folder that cannot be opened is named after its folded path.
-    const std::wstring gone = InstanceLockName(os, L"E:\\Gone\\Dovern SMS");
-    EXPECT_EQ(InstanceLockName(os, L"E:\\GONE~1\\DOVERN~1"), gone);
-    EXPECT_NE(gone, installed);
-
-    // A kernel object's name: in the Global namespace, no further backslash,
-    // and the same length whatever the folder's.
-    EXPECT_EQ(installed.rfind(L"Global\\DovernProfessionalSMSServer-", 0), 0u);
-    EXPECT_EQ(installed.size(), gone.size());
-    EXPECT_EQ(InstanceLockName(os, L"C:\\" + std::wstring(2000, L'x')).size(), installed.size());
-    EXPECT_EQ(installed.find(L'\\', 7), std::wstring::npos);
+// DuplicateHandle into a process that has ended fails: nothing holds the lock
+// for it, and a new start must not wait for the next watch tick.
+TEST_F(InstanceLockTest, HandOverToAnEndedServerLetsTheLockGoAtOnce) {
+    os.afterStart = [this] { os.processes[os.nextPid] = FakeProcess{false, 1, false}; };
+    splash.RunUntil(2000);
+    ASSERT_EQ(os.started.size(), 1u);
+    EXPECT_TRUE(os.openLocks.empty());
+    EXPECT_FALSE(os.LockHeld(LockName()));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // PrepareJava.exe: the launcher's choice of runtime and its copies, reported
 // for the installer and the Start menu; and the installation's lock, asked.
 #include "preparejava/PrepareJava.h"
-#include "launcher/InstanceLock.h"
+#include "installation/LockName.h"
 #include "tests/unit/LauncherRunTest.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +26,16 @@ TEST(PrepareJavaArguments, BoxLogOrTheServerQuestionAndNothingElse) {
         EXPECT_EQ(ReadPrepareArguments(wrong).mode, Mode::Usage);
     FakePlatform os;
     EXPECT_EQ(RunPrepareJava(os, ReadPrepareArguments({L"/x"})).exitCode, kWrongUsage);
+}
+
+// Under nsExec no one would see a box, and a silent install would wait for it.
+TEST(PrepareJavaArguments, WrongArgumentsAreAnsweredOnTheOutputNeverInABox) {
+    for (const auto &wrong : std::vector<std::vector<std::wstring>>{
+             {L"/log", L"/x"}, {L"/running"}, {L"/x"}, {L"/running", L"\""}}) {
+        const PrepareRequest request = ReadPrepareArguments(wrong);
+        EXPECT_EQ(request.mode, Mode::Usage);
+        EXPECT_TRUE(request.toOutput);
+    }
 }
 
 TEST(PrepareJava, CopiesIntoTheLaunchersRuntimeAndSaysWhatItDid) {
@@ -92,14 +102,14 @@ TEST_F(LauncherRunTest, PrepareJavaTellsWhetherTheInstallationsServerRuns) {
         return RunPrepareJava(os, {Mode::ServerRuns, true, folder}).exitCode;
     };
     os.folderLinks[L"D:\\Link"] = os.appDirectory;
-    EXPECT_EQ(ask(L"D:\\Link"), kPrepared);
+    EXPECT_EQ(ask(L"D:\\Link"), kNoServerRuns);
     splash.RunUntil(2000);
     EXPECT_EQ(ask(L"D:\\Link"), kServerRuns);
-    EXPECT_EQ(ask(L"C:\\Apps\\Other"), kPrepared);
+    EXPECT_EQ(ask(L"C:\\Apps\\Other"), kNoServerRuns);
     os.processes[gServerPid].running = false;
-    EXPECT_EQ(ask(os.appDirectory), kPrepared);
+    EXPECT_EQ(ask(os.appDirectory), kNoServerRuns);
 
-    os.locksOfOtherUsers.insert(InstanceLockName(os, os.appDirectory));
+    os.locksOfOtherUsers.insert(InstallationLockName(os, os.appDirectory));
     EXPECT_EQ(ask(os.appDirectory), kServerRuns);
     EXPECT_EQ(os.lockNames.size(), 2u) << "asking makes no lock";
 }

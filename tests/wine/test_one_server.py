@@ -3,6 +3,7 @@ started it; the lock goes with the server, so the first start after its end work
 import time
 
 from winesetup.install import put_launcher, put_runtime, put_support_files
+from winesetup.prepare import put_prepare_java, run_prepare_java_line
 from winesetup.product import TEXT_NO_RUNTIME, text_already_running
 from winesetup.records import starts
 from winesetup.runs import answer_boxes, probe
@@ -104,3 +105,15 @@ def test_one_lock_however_the_folder_is_spelled(sc):
     sc.launch(link)
     sc.box(text_already_running(link))
     sc.exit(1, 5)
+
+
+def test_running_answers_for_a_folder_with_a_trailing_backslash(sc):
+    r"""Setup asks `/running "<folder>\"`, which reaches PrepareJava.exe as `<folder>"`: while the
+    server runs the answer is 20, never "no server"."""
+    lay_out(sc, 8000)
+    put_prepare_java(sc.pfx, APP)
+    sc.launch()
+    sc.server("jre6")
+    status, report = run_prepare_java_line(sc.pfx, APP, f'/running "{APP}\\"')
+    assert status == 20, report
+    assert report.startswith(f"The server of the installation in {APP} is running."), report
