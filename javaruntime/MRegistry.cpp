@@ -12,8 +12,8 @@ namespace {
 constexpr std::uint32_t kNameBufferSize = 260;
 
 long OpenForReading(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath,
-                    seam::RegKey *key) {
-    return os.RegOpenKeyExA(root, os.ToAnsi(keyPath), 0, seam::kKeyRead, key);
+                    std::uint32_t view, seam::RegKey *key) {
+    return os.RegOpenKeyExA(root, os.ToAnsi(keyPath), 0, seam::kKeyRead | view, key);
 }
 
 // The first `length` bytes as text; a negative length is the string primitives'
@@ -37,22 +37,23 @@ std::wstring TextValue(seam::Platform &os, const std::vector<std::uint8_t> &buff
 
 } // namespace
 
-bool RegKeyExists(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath) {
+bool RegKeyExists(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath,
+                  std::uint32_t view) {
     seam::RegKey key = 0;
-    if (OpenForReading(os, root, keyPath, &key) != seam::kErrorSuccess) return false;
+    if (OpenForReading(os, root, keyPath, view, &key) != seam::kErrorSuccess) return false;
     const seam::RegKeyGuard guard(os, key);
     return true;
 }
 
 std::vector<std::wstring> RegEnumSubKeys(seam::Platform &os, seam::RegKey root,
-                                         const std::wstring &keyPath) {
+                                         const std::wstring &keyPath, std::uint32_t view) {
     std::vector<std::wstring> names;
     seam::RegKey key = root;
     std::optional<seam::RegKeyGuard> guard; // the root itself is never closed
     // The empty path, listing the root itself, is part of the operation's
     // contract; only the tests and the fuzzer use it.
     if (!keyPath.empty()) {
-        if (OpenForReading(os, root, keyPath, &key) != seam::kErrorSuccess) return names;
+        if (OpenForReading(os, root, keyPath, view, &key) != seam::kErrorSuccess) return names;
         guard.emplace(os, key);
     }
     for (std::uint32_t index = 0;; ++index) {
@@ -67,9 +68,10 @@ std::vector<std::wstring> RegEnumSubKeys(seam::Platform &os, seam::RegKey root,
 }
 
 RegValue RegQueryValue(seam::Platform &os, seam::RegKey root, const std::wstring &keyPath,
-                       const std::wstring &valueName, const std::optional<RegValue> &defaultValue) {
+                       const std::wstring &valueName, const std::optional<RegValue> &defaultValue,
+                       std::uint32_t view) {
     seam::RegKey key = 0;
-    if (OpenForReading(os, root, keyPath, &key) != seam::kErrorSuccess)
+    if (OpenForReading(os, root, keyPath, view, &key) != seam::kErrorSuccess)
         return defaultValue.value_or(RegValue{});
     const seam::RegKeyGuard guard(os, key);
 

@@ -58,9 +58,13 @@ VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
+!include "SetupPages.nsh"
+!insertmacro SetupPagesWelcome
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
+!insertmacro SetupPagesStartAtSignIn
 !insertmacro MUI_PAGE_INSTFILES
+!insertmacro SetupPagesFinish
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE English
@@ -69,6 +73,7 @@ Var Log ; install.log, open while the section runs
 Var Registered ; the folder of the installation registered on this machine, if any
 Var Earlier ; the version installed in $INSTDIR, replaced by this one
 Var Failed ; the uninstaller's count of what it could not remove
+Var JavaStatus ; PrepareJava.exe's status in the install section
 
 ; A line in the details and in install.log.
 !macro Log text
@@ -122,6 +127,7 @@ FunctionEnd
 !macroend
 
 !include "${PAYLOAD_NSH}"
+!insertmacro SetupPagesFunctions
 
 Function .onInit
   SetShellVarContext all
@@ -205,6 +211,7 @@ FunctionEnd
 Section
   SetShellVarContext all
   SetRegView 32
+  Call RememberStartAtSignIn
   ${If} $Earlier != ""
     ; The earlier version's own uninstaller takes away exactly what it laid,
     ; also what this version no longer has; what the server wrote stays.
@@ -289,12 +296,14 @@ Section
     !insertmacro Fail "The Start-menu shortcuts could not be made."
   ${EndIf}
   !insertmacro Log "Start-menu shortcuts for all users: $\"${PRODUCT}$\", $\"${PREPARE_LINK}$\"."
+  Call MakeStartAtSignIn
 
   ; The runtime that the launcher will choose gets the support files now,
   ; while Setup runs as administrator.
   !insertmacro Log "Preparing Java (PrepareJava.exe /log):"
   nsExec::ExecToStack '"$INSTDIR\PrepareJava.exe" /log'
   Pop $0
+  StrCpy $JavaStatus $0
   Pop $1
   Call LogReport
   ${If} $0 == 0
@@ -360,6 +369,7 @@ Section Uninstall
   !insertmacro PayloadRemove
   !insertmacro Remove "$SMPROGRAMS\${PRODUCT}.lnk"
   !insertmacro Remove "$SMPROGRAMS\${PREPARE_LINK}.lnk"
+  Call un.RemoveStartAtSignIn
   Call un.RemoveSupportFolder
   ${If} $Failed != 0
     MessageBox MB_OK|MB_ICONSTOP "$Failed of the files that Setup installed could not be removed (see the details). The uninstaller stays in$\r$\n$INSTDIR$\r$\nto be run again once they are free." /SD IDOK

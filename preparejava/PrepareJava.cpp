@@ -1,14 +1,10 @@
 #include "preparejava/PrepareJava.h"
 
-#include "javaruntime/mod_main.h"
+#include "preparejava/JavaReport.h"
 #include "preparejava/ServerRunsReport.h"
 #include "seam/AppError.h"
 
 namespace {
-
-constexpr const wchar_t *kRunAgain =
-    L"\r\nInstall a 32-bit Java Runtime Environment 1.5 or later, then run \"Prepare Java for "
-    L"Dovern SMS Server\" from the Start menu.";
 
 using Mode = PrepareRequest::Mode;
 
@@ -32,44 +28,6 @@ bool IsSwitch(const std::wstring &argument, const wchar_t *name) {
         if ((c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) != name[i]) return false;
     }
     return true;
-}
-
-PrepareReport CopyInto(seam::Platform &os, const mod_main::RuntimeChoice &choice) {
-    std::wstring text = L"Java Runtime Environment " + choice.version + L": " + choice.home;
-    const mod_main::SupportFiles files = mod_main::InstallSupportFiles(os, choice.home);
-    for (const auto &row : files.inPlace)
-        text += (row.copied ? L"\r\nCopied: " : L"\r\nAlready there: ") + row.file;
-    if (files.error == 0)
-        return {kPrepared, text + L"\r\nThe serial-port support files are in place."};
-    return {kCopyFailed, text + L"\r\nCopying stopped: " + files.description +
-                             L"\r\nThe files after it were not copied: the server cannot reach "
-                             L"its modems until they are."};
-}
-
-PrepareReport Prepare(seam::Platform &os) {
-    mod_main::RuntimeChoice choice;
-    std::wstring unreadable;
-    try {
-        choice = mod_main::ChooseJavaRuntime(os);
-    } catch (...) {
-        unreadable = seam::CaughtError().description;
-    }
-    if (!unreadable.empty())
-        return {kNoRuntime,
-                L"The installed Java Runtime Environments could not be read: " + unreadable};
-    using Outcome = mod_main::RuntimeChoice::Outcome;
-    if (choice.outcome == Outcome::NoRuntime)
-        return {kNoRuntime,
-                std::wstring(L"No Java Runtime Environment is installed for 32-bit programs.") +
-                    kRunAgain};
-    if (choice.outcome == Outcome::NoSuitableVersion)
-        return {kNoRuntime, std::wstring(L"No Java Runtime Environment of version 1.5 or later is "
-                                         L"installed for 32-bit programs.") +
-                                kRunAgain};
-    if (choice.home.empty())
-        return {kNoRuntime, L"Java Runtime Environment " + choice.version +
-                                L" is registered without its folder." + kRunAgain};
-    return CopyInto(os, choice);
 }
 
 } // namespace
@@ -106,7 +64,7 @@ std::wstring PathArgument(const std::wstring &argument) {
 PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) {
     switch (request.mode) {
     case PrepareRequest::Mode::Prepare:
-        return Prepare(os);
+        return PrepareJavaReport(os);
     case PrepareRequest::Mode::ServerRuns:
         return ReportServerRuns(os, request.folder);
     case PrepareRequest::Mode::Usage:

@@ -29,16 +29,7 @@ for exe in DovernProfessionalSMSServer.exe PrepareJava.exe; do
         exit 1
     }
 done
-support=(Comm.jar javax.comm.properties Win32com.dll jdc.jar)
-listed=$(cd "$payload/GsmModemJar" 2>/dev/null && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort) || listed=""
-expected=$(printf '%s\n' "${support[@]}" | LC_ALL=C sort)
-if [[ ! -d $payload/SMSServer || $listed != "$expected" ]]; then
-    echo "build_installer: the payload $payload must hold SMSServer\\ and GsmModemJar\\ with exactly:" >&2
-    echo "$expected" >&2
-    echo "but GsmModemJar holds:" >&2
-    echo "${listed:-(nothing)}" >&2
-    exit 1
-fi
+"$root/tools/check_payload.sh" "$payload" || exit 1
 
 # The installer's names and version come from the launcher's version block, so
 # that Programs and Features shows what the launcher's properties show.

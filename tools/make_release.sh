@@ -49,6 +49,8 @@ if [[ -n $payload && ! -d $payload ]]; then
     echo "make_release: SMS_SERVER_PAYLOAD=$payload is not a folder" >&2
     exit 2
 fi
+# Before anything is built: an installer whose server cannot start is no release.
+[[ -z $payload ]] || tools/check_payload.sh "$payload" || exit 1
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1262304000)}
 export SOURCE_DATE_EPOCH
 

@@ -146,7 +146,13 @@ long FakePlatform::RegOpenKeyExA(seam::RegKey root, const std::string &subKey,
         base = handles_[root];
     }
     if (injected) return kAccessDenied;
-    if (options != 0 || samDesired != seam::kKeyRead) return 87; // ERROR_INVALID_PARAMETER
+    constexpr std::uint32_t kWow64Key64 = 0x0100;
+    if (samDesired == (seam::kKeyRead | kWow64Key64) && root == seam::kHKeyLocalMachine) {
+        if (!oneRegistryView) base = std::string(kView64Prefix, std::strlen(kView64Prefix) - 1);
+    } else if (samDesired != seam::kKeyRead) {
+        return 87; // ERROR_INVALID_PARAMETER
+    }
+    if (options != 0) return 87;
     const std::string full = base.empty() ? subKey : subKey.empty() ? base : base + "\\" + subKey;
     if (!keys_.count(Upper(full))) return kFileNotFound;
     *result = nextKey_++;

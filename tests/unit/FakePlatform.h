@@ -80,6 +80,11 @@ public:
     void SetValue(const std::string &keyPath, const std::string &name, FakeRegValue value);
     void SetString(const std::string &keyPath, const std::string &name, const std::string &text);
     static FakeRegValue Bytes(std::uint32_t type, const std::string &bytes);
+    // The registry's 64-bit view, which KEY_WOW64_64KEY opens: the set-up above
+    // with paths below this prefix. With `oneRegistryView`, as on 32-bit Windows,
+    // the flag is ignored and every open reads the program's own view.
+    static constexpr const char *kView64Prefix = "<64-bit view>\\";
+    bool oneRegistryView = false;
 
     // File system set-up: folders, and files with their content.
     void AddFolder(const std::wstring &path);
