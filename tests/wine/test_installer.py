@@ -1,5 +1,7 @@
 """The installer and its uninstaller, run as a user or a deployment tool would: silently (/S,
 /D=), from the uninstall entry, and interactively where the message is what counts."""
+import time
+
 import pytest
 
 from winesetup.install import put_runtime, tree
@@ -7,7 +9,7 @@ from winesetup.install import put_runtime, tree
 from winesetup.installer import (
     LAUNCHER_LINK, OLDER, OWN_FILES, PREPARE_LINK, SETUP_CAPTION, SUPPORT_NAMES, UNINSTALL,
     VERSION, build_installer, install_log, make_payload, payload_tree, put_icacls, put_setup,
-    run_line, setup_env, shortcut_target, snapshot, uninstall_entry, wait_uninstalled,
+    refused_log, run_line, setup_env, shortcut_target, snapshot, uninstall_entry, uninstalled,
 )  # fmt: skip
 from winesetup.product import EXE, SUPPORT_DIR, SUPPORT_FILES
 from winesetup.records import starts
@@ -48,9 +50,9 @@ def setups(sc, config, installers):
 
 
 def default_folder(sc):
-    """$PROGRAMFILES32: C:\\Program Files (x86) on 64-bit Windows."""
-    x86 = r" (x86)" * (sc.pfx.config.env["WINEARCH"] == "win64")
-    return rf"C:\Program Files{x86}\Dovern SMS Server"
+    """$PROGRAMFILES32 of the installer's width: C:\\Program Files (x86) for the product on 64-bit
+    Windows."""
+    return rf"{sc.pfx.config.program_files}\Dovern SMS Server"
 
 
 def installed(sc, app, payload):
@@ -89,6 +91,7 @@ def test_install_start_uninstall(sc, config, setups):
         "Publisher": "dovern", "DisplayIcon": rf"{app}\{EXE},0", "InstallLocation": app,
         "UninstallString": uninstall, "QuietUninstallString": f"{uninstall} /S",
         "EstimatedSize": entry["EstimatedSize"], "NoModify": 1, "NoRepair": 1,
+        "InstallDate": time.strftime("%Y%m%d"),
     }  # fmt: skip
     assert entry["EstimatedSize"] > 200, "EstimatedSize below the launcher's KiB"
     copied_into(sc, home, payload)
@@ -108,9 +111,11 @@ def test_install_start_uninstall(sc, config, setups):
     sc.exit(0, 10)
     sc.pfx.unix(rf"{app}\{SERVER_LOG}").parent.mkdir()
     sc.pfx.unix(rf"{app}\{SERVER_LOG}").write_text("written by the server\n")
+    # uninstall.exe returns once everything is done.
     assert run_line(sc.pfx, entry["QuietUninstallString"]) == 0
-    assert wait_uninstalled(sc.pfx), "the uninstaller did not remove its entry"
-    assert sc.tree(app) == [SERVER_LOG.replace("\\", "/").lower()]
+    left = ["install.log", SERVER_LOG.replace("\\", "/").lower()]
+    assert uninstalled(sc.pfx, app) == (left, {}), "returned before it was done"
+    assert "==== Uninstaller of Dovern Professional SMS Server" in install_log(sc.pfx, app)
     assert not sc.pfx.unix(r"C:\dovern").exists(), "the support folder holding only Setup's stays"
     copied_into(sc, home, payload)
     assert (shortcut_target(sc.pfx, LAUNCHER_LINK), shortcut_target(sc.pfx, PREPARE_LINK)) == (
@@ -128,8 +133,7 @@ def test_no_runtime_and_a_folder_outside_the_code_page(sc, setups):
     assert installed(sc, app, setups["payload"])["InstallLocation"] == app
     assert "No Java for the server yet" in install_log(sc.pfx, app)
     assert run_line(sc.pfx, rf'"{app}\{UNINSTALL}" /S') == 0
-    assert wait_uninstalled(sc.pfx)
-    assert not sc.pfx.unix(app).exists()
+    assert not sc.pfx.unix(rf"{app}\install.log").exists(), "the log stays with nothing else"
     assert tree(sc.pfx, SUPPORT_DIR) == sorted(SUPPORT + ["notes.txt"])
 
 
@@ -150,7 +154,9 @@ def test_refused_while_the_server_runs(sc, config, setups):
         " runs, for this user or another one: close the server first."
     )
     assert setup.wait(10) == 2
-    assert run_line(sc.pfx, rf'"{app}\{UNINSTALL}" /S _?={app}') == 2
+    # The silent uninstall's status is its decision, logged by the time it returns.
+    assert run_line(sc.pfx, rf'"{app}\{UNINSTALL}" /S') == 2
+    assert "The uninstaller changes nothing while it runs" in refused_log(sc.pfx)
     assert run_line(sc.pfx, rf"{setups['new']} /S /D=C:\Apps\Second") == 2
     assert snapshot(sc.pfx, app, r"C:\dovern", r"C:\Apps") == before
     assert len(icacls_lines(sc)) == 3, "icacls run again"
@@ -185,3 +191,18 @@ def test_icacls_failure_ends_the_install(sc, setups):
     assert tree(sc.pfx, SUPPORT_DIR) == []
     assert len(icacls_lines(sc)) == 1, "went on after the failed icacls"
     assert uninstall_entry(sc.pfx)["InstallLocation"] == app, "the partial install has no entry"
+
+
+@pytest.mark.parametrize("target", [r"C:\Apps\Shared", "C:\\"], ids=["holds-files", "root"])
+def test_refused_folder(sc, setups, target):
+    """A folder that holds files of its own, or a root: refused with status 2 before anything is
+    changed, and said in the log of refused runs."""
+    sc.pfx.unix(r"C:\Apps\Shared").mkdir(parents=True)
+    sc.pfx.unix(r"C:\Apps\Shared\notes.txt").write_text("someone else's\n")
+    top = sorted(p.name for p in sc.pfx.unix("C:\\").iterdir())
+    before = snapshot(sc.pfx, r"C:\Apps", default_folder(sc), r"C:\dovern")
+    assert run_line(sc.pfx, rf"{setups['new']} /S /D={target}") == 2
+    assert snapshot(sc.pfx, r"C:\Apps", default_folder(sc), r"C:\dovern") == before
+    assert sorted(p.name for p in sc.pfx.unix("C:\\").iterdir()) == top, "made something in C:\\"
+    why = "not into the root of a drive" if target == "C:\\" else "The folder already holds files"
+    assert why in refused_log(sc.pfx)

@@ -9,7 +9,7 @@ import time
 from pathlib import Path
 
 from .build import ROOT, build
-from .install import folder, put_standin
+from .install import folder, put_standin, tree
 from .prefix import REG
 from .product import EXE, SERVER_JARS, SUPPORT_FILES
 
@@ -22,7 +22,9 @@ UNINSTALL_KEY = (
 )
 SUPPORT_NAMES = [f.rsplit("\\", 1)[1] for f in SUPPORT_FILES]
 # What the installer lays in its folder besides the payload, lower case as tree() gives it.
-OWN_FILES = [EXE.lower(), "preparejava.exe", "readme-windows.txt", "install.log", UNINSTALL]
+OWN_FILES = [EXE.lower(), "preparejava.exe", "readme-windows.txt", "install.log", UNINSTALL,
+             "uninstall-core.exe", "shipped.sha256"]  # fmt: skip
+REFUSED_LOG = "DovernProfessionalSMSServer-setup.log"  # in %TEMP%, of a run refused at once
 LINKS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
 LAUNCHER_LINK, PREPARE_LINK = "Dovern Professional SMS Server", "Prepare Java for Dovern SMS Server"
 
@@ -124,13 +126,52 @@ def uninstall_entry(pfx):
     return values
 
 
-def wait_uninstalled(pfx, secs=30):
-    """Waits until the uninstaller, which goes on from a copy of itself after its start has
-    returned, has removed its entry last; answers whether it did."""
-    deadline = time.monotonic() + secs
-    while uninstall_entry(pfx) and time.monotonic() < deadline:
-        time.sleep(0.2)
-    return not uninstall_entry(pfx)
+def left_for_restart(pfx):
+    """What Windows deletes at the next restart (MoveFileEx's PendingFileRenameOperations), as
+    reg query prints it (ASCII paths only), lower case."""
+    status, out = pfx.run(REG, "query", r"HKLM\System\CurrentControlSet\Control\Session Manager",
+                          "/v", "PendingFileRenameOperations", check=False)  # fmt: skip
+    return out.lower() if status == 0 else ""
+
+
+def uninstalled(pfx, app):
+    """What an uninstall left below `app` as it returned, as tree() gives it, and the entry: its
+    running uninstall.exe, which Windows lets it move out of the folder (Wine neither moves nor
+    deletes it), counts as gone when it goes at the next restart."""
+    left = tree(pfx, app)
+    if UNINSTALL in left and rf"{app}\{UNINSTALL}".lower() in left_for_restart(pfx):
+        left.remove(UNINSTALL)
+    return left, uninstall_entry(pfx)
+
+
+def refused_log(pfx):
+    """The log in %TEMP% of the runs refused before they touched anything, "" when there is
+    none."""
+    users = pfx.unix(r"C:\users")
+    found = [
+        *users.glob(f"*/Temp/{REFUSED_LOG}"),
+        *users.glob(f"*/AppData/Local/Temp/{REFUSED_LOG}"),
+    ]
+    return found[0].read_text("utf-16").replace("\r", "") if found else ""
+
+
+def hold(pfx, win_file):
+    """Holds `win_file` open without sharing, as a running program or an antivirus would, until
+    the answered function is called."""
+    shutil.copy(pfx.helpers / "hold_file.exe", folder(pfx, SETUP_DIR))
+    flag = rf"{SETUP_DIR}\release"
+    proc = pfx.popen(rf"{SETUP_DIR}\hold_file.exe", win_file, flag)
+    deadline = time.monotonic() + 20
+    while not pfx.unix(flag + ".held").exists():
+        assert proc.poll() is None, f"hold_file.exe ended with {proc.returncode}"
+        assert time.monotonic() < deadline, f"{win_file} not held"
+        time.sleep(0.1)
+
+    def release():
+        pfx.unix(flag).touch()
+        assert proc.wait(10) == 0, "hold_file.exe did not let go"
+
+    return release
 
 
 def shortcut_target(pfx, name):
