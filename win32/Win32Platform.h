@@ -57,6 +57,17 @@ public:
     void SetTimerEnabled(seam::Timer timer, bool enabled) override;
     [[noreturn]] void EndProgram(int exitCode) override;
 
+    // In Win32Folders.cpp.
+    std::uint32_t CreateFolder(const std::wstring &path,
+                               const seam::FolderSecurity *security) override;
+    std::uint32_t ReadPathState(const std::wstring &path, seam::PathState *state) override;
+    std::uint32_t RenameAside(const std::wstring &path, const std::wstring &newPath) override;
+    std::uint32_t OpenFileToRemove(const std::wstring &path, seam::FileHandle *file) override;
+    std::uint32_t ReadOpenedFile(seam::FileHandle file, std::uint8_t *buffer, std::uint32_t size,
+                                 std::uint32_t *read) override;
+    std::uint32_t RemoveOpenedFile(seam::FileHandle file) override;
+    std::uint32_t ReadWholeFile(const std::wstring &path, std::string *content) override;
+
     // The window timer that stands for `timer`.
     static UINT_PTR TimerId(seam::Timer timer) { return timer == seam::Timer::Timer1 ? 1 : 2; }
 

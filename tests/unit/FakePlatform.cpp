@@ -400,7 +400,7 @@ bool FakePlatform::GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *e
 bool FakePlatform::CloseHandle(seam::ProcHandle handle) {
     Record("CloseHandle");
     processHandles_.erase(handle);
-    return openProcesses.erase(handle) + openLocks.erase(handle) > 0;
+    return openProcesses.erase(handle) + openLocks.erase(handle) + openFiles.erase(handle) > 0;
 }
 
 std::wstring FakePlatform::AppDirectory() {
