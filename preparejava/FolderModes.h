@@ -29,11 +29,13 @@ struct FolderSwitch {
 };
 
 inline constexpr FolderSwitch kFolderSwitches[] = {
+    {L"/protectedfolder", FolderMode::ProtectedFolder, 1},
     {L"/removeshipped", FolderMode::RemoveShipped, 2},
 };
 
 inline constexpr const wchar_t *kFolderUsage =
-    L"Usage: PrepareJava.exe /removeshipped <installation folder> <list file>";
+    L"Usage: PrepareJava.exe /protectedfolder <folder>\r\n"
+    L"       PrepareJava.exe /removeshipped <installation folder> <list file>";
 
 // `path` without the separators at its end, but for a drive's root ("C:\").
 std::wstring WithoutTrailingSeparators(const std::wstring &path);
