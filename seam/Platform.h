@@ -94,10 +94,11 @@ public:
     // that could not be made.
     virtual std::uint32_t FolderExists(const std::wstring &path, bool *exists) = 0;
     // Makes the complete file `temporary` the file `target` in the same folder:
-    // writes it through to the disk, then renames it, never over an existing
-    // file (kErrorAlreadyExists or kErrorFileExists when one is there). Answers 0
-    // or an error number, leaving `temporary` where it was.
-    virtual std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) = 0;
+    // writes it through to the disk, then renames it; over an existing file only
+    // with `replace` (else kErrorAlreadyExists or kErrorFileExists when one is
+    // there). Answers 0 or an error number, leaving `temporary` where it was.
+    virtual std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target,
+                                     bool replace) = 0;
     // Deletes a file; answers 0 or an error number.
     virtual std::uint32_t DeleteFile(const std::wstring &path) = 0;
     // The short (8.3) form of an existing path, each component that has one

@@ -27,7 +27,8 @@ public:
     std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                            bool overwrite) override;
     std::uint32_t FolderExists(const std::wstring &path, bool *exists) override;
-    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) override;
+    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target,
+                             bool replace) override;
     std::uint32_t DeleteFile(const std::wstring &path) override;
     std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) override;
     std::uint32_t FolderIdentity(const std::wstring &path, seam::FileIdentity *identity) override;
