@@ -2,6 +2,7 @@
 
 #include "preparejava/ProtectedFolder.h"
 #include "preparejava/ShippedFiles.h"
+#include "preparejava/SupportFolder.h"
 
 std::wstring WithoutTrailingSeparators(const std::wstring &path) {
     std::wstring result = path;
@@ -46,6 +47,7 @@ PrepareReport RunFolderMode(seam::Platform &os, const FolderRequest &request) {
     case FolderMode::RemoveShipped:
         return RemoveShippedFiles(os, request.folder, request.listFile);
     case FolderMode::Support:
+        return LaySupportFolder(os, request.folder);
     case FolderMode::None:
         break;
     }

@@ -29,12 +29,14 @@ struct FolderSwitch {
 };
 
 inline constexpr FolderSwitch kFolderSwitches[] = {
+    {L"/support", FolderMode::Support, 1},
     {L"/protectedfolder", FolderMode::ProtectedFolder, 1},
     {L"/removeshipped", FolderMode::RemoveShipped, 2},
 };
 
 inline constexpr const wchar_t *kFolderUsage =
-    L"Usage: PrepareJava.exe /protectedfolder <folder>\r\n"
+    L"Usage: PrepareJava.exe /support <folder holding the support files>\r\n"
+    L"       PrepareJava.exe /protectedfolder <folder>\r\n"
     L"       PrepareJava.exe /removeshipped <installation folder> <list file>";
 
 // `path` without the separators at its end, but for a drive's root ("C:\").
