@@ -1,5 +1,6 @@
 // Entry point of PrepareJava.exe: reads its arguments, does what they ask and
 // shows the report in a box, or writes it to standard output for the installer.
+#include "preparejava/FolderModes.h"
 #include "preparejava/PrepareJava.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Win32Platform.h"
@@ -23,6 +24,15 @@ void WriteOutput(const std::wstring &text) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     RestrictDllSearch();
+    // Setup's and the uninstaller's folder modes report on standard output only.
+    const FolderRequest folderRequest =
+        ReadFolderArguments(std::vector<std::wstring>(__wargv + 1, __wargv + __argc));
+    if (folderRequest.named) {
+        Win32Platform os;
+        const PrepareReport report = RunFolderMode(os, folderRequest);
+        WriteOutput(report.text);
+        return report.exitCode;
+    }
     const PrepareRequest request =
         ReadPrepareArguments(std::vector<std::wstring>(__wargv + 1, __wargv + __argc));
     Win32Platform os;
