@@ -100,6 +100,7 @@ Var Kept ; what the uninstaller kept and why, folder by folder
 
 !addincludedir "${__FILEDIR__}"
 !include "InstallLog.nsh"
+!include "SupportFolder.nsh"
 
 ; Ends a run that has changed nothing yet: says why, in the box and in the log.
 !macro Refuse text
@@ -325,14 +326,20 @@ Section
     ${EndIf}
     !insertmacro Log "Version $Earlier, installed there, was removed first."
   ${EndIf}
-  ${IfNot} ${FileExists} "$INSTDIR\*"
-    ClearErrors
-    CreateDirectory "$INSTDIR"
-    ${If} ${Errors}
+  ${If} $Earlier == ""
+  ${OrIfNot} ${FileExists} "$INSTDIR\*"
+    ; Made new, with the protected ACL where Program Files gives none; a
+    ; folder that is there already and Setup did not make fails here.
+    Call MakeInstallFolder
+    ${If} $0 != 0
+      Push $1
+      Call LogReport
       !insertmacro Fail "the installation folder could not be made:$\r$\n$INSTDIR"
     ${EndIf}
     Push "$INSTDIR\install.log"
     Call LogOpen
+    Push $1
+    Call LogReport
   ${ElseIf} $Log == ""
     Push "$INSTDIR\install.log"
     Call LogOpen
@@ -543,7 +550,17 @@ Section Uninstall
   Call un.LogOpen
   StrCpy $Failed 0
   StrCpy $Kept ""
-  !insertmacro PayloadRemove
+  ; Each shipped file only while it is as shipped: one changed since stays.
+  ${If} ${FileExists} "$INSTDIR\${LIST}"
+    !insertmacro Log "The server's files (PrepareJava.exe /removeshipped):"
+    nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /removeshipped "$INSTDIR" "$INSTDIR\${LIST}"'
+    Pop $0
+    Call un.LogReport
+    ${If} $0 != 0
+      !insertmacro Log "Some of the server's files could not be removed: PrepareJava.exe ended with $0 (see above)."
+      IntOp $Failed $Failed + 1
+    ${EndIf}
+  ${EndIf}
   !insertmacro PayloadDirs
   !insertmacro Remove "$INSTDIR\${LAUNCHER_EXE}"
   !insertmacro Remove "$INSTDIR\PrepareJava.exe"

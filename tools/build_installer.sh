@@ -58,8 +58,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # makensis takes file names from the script: each payload file gets its own
-# Shipped line, and the uninstaller gets the same list to delete, so it removes
-# exactly what was laid. Names go into double-quoted NSIS strings, where only
+# Shipped line, and the uninstaller the list of its folders to remove once
+# empty. Names go into double-quoted NSIS strings, where only
 # "$" needs escaping (but in the paths that File reads at build time, taken as
 # they are); names Windows cannot hold are refused here.
 nsis_string() { printf '%s' "${1//\$/\$\$}"; }
@@ -81,11 +81,6 @@ mapfile -t dirs < <(cd "$payload" && find SMSServer -type d | LC_ALL=C sort)
         for f in "${files[@]}"; do
             echo "  !insertmacro Shipped \"$(nsis_string "${f##*/}")\" \"$payload/$f\""
         done
-    done
-    echo "!macroend"
-    echo "!macro PayloadRemove"
-    (cd "$payload" && find SMSServer -type f | LC_ALL=C sort) | while IFS= read -r f; do
-        echo "  !insertmacro Remove \"\$INSTDIR\\$(win_path "$f")\""
     done
     echo "!macroend"
     echo "!macro PayloadDirs"
