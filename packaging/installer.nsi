@@ -435,7 +435,7 @@ Section
     SetErrorLevel 2
   ${EndIf}
   ${If} $NewCount != 0
-    !insertmacro Log "$NewCount changed files were kept as they are; this version's are beside them:$NewFiles"
+    !insertmacro Log "Changed files kept as they are: $NewCount; this version's are beside them:$NewFiles"
     MessageBox MB_OK|MB_ICONINFORMATION "$NewCount of the server's files were changed since they were installed and were kept as they are. This version's are beside them, to compare and take over what you need:$NewFiles" /SD IDOK
   ${EndIf}
   !insertmacro Log "Done."
@@ -539,7 +539,7 @@ Function un.RemoveWrapper
     ${EndIf}
   ${EndIf}
   Delete /REBOOTOK "$INSTDIR\uninstall.exe"
-  !insertmacro Log "$INSTDIR\uninstall.exe runs: Windows removes it, and then the folder, at the next restart."
+  !insertmacro Log "$INSTDIR\uninstall.exe runs and cannot be moved: Windows removes it at the next restart."
   StrCpy $0 1
 FunctionEnd
 

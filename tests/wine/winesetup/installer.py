@@ -1,5 +1,6 @@
 """The installer under Wine: a stand-in payload, its builds, its silent and interactive runs, the
-recording icacls.exe and what the installation leaves in the registry and the Start menu."""
+recording icacls.exe, a file held open, and what the installation and the uninstall leave in the
+folders, the registry, the Start menu and the logs."""
 import fcntl
 import os
 import re
