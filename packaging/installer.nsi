@@ -23,17 +23,13 @@ SetOverwrite on
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include "${__FILEDIR__}\SupportFolder.nsh"
 
 !define LAUNCHER_EXE "DovernProfessionalSMSServer.exe"
 !define SUPPORT_PARENT "C:\dovern"
 !define SUPPORT_DIR "${SUPPORT_PARENT}\GsmModemJar"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\DovernProfessionalSMSServer"
 !define PREPARE_LINK "Prepare Java for Dovern SMS Server"
-; By SID, so that the ACL is right in every language of Windows: Administrators,
-; SYSTEM, Users.
-!define ADMINS "*S-1-5-32-544"
-!define SYSTEM "*S-1-5-18"
-!define USERS "*S-1-5-32-545"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -188,20 +184,6 @@ Function LogReport
   ${Loop}
 FunctionEnd
 
-; Runs an icacls.exe command on the support folder; any status but 0 ends the
-; install before a support file is laid.
-!macro Icacls args
-  StrCpy $2 '${args}'
-  !insertmacro Log "icacls $2"
-  nsExec::ExecToStack '"$SYSDIR\icacls.exe" $2'
-  Pop $0
-  Pop $1
-  ${If} $0 != 0
-    Call LogReport
-    !insertmacro Fail "The access rights of ${SUPPORT_PARENT} could not be set: icacls ended with $0."
-  ${EndIf}
-!macroend
-
 Section
   SetShellVarContext all
   SetRegView 32
@@ -214,8 +196,15 @@ Section
       Abort
     ${EndIf}
   ${EndIf}
+  ; Outside Program Files a new folder gets the protected ACL in the creating call.
+  ${IfNot} ${FileExists} "$INSTDIR\*.*"
+    Call MakeInstallFolder
+    ${If} $0 != 0
+      MessageBox MB_OK|MB_ICONSTOP "Setup did not finish: it cannot make the folder$\r$\n$INSTDIR$\r$\n$1" /SD IDOK
+      Abort
+    ${EndIf}
+  ${EndIf}
   ClearErrors
-  CreateDirectory "$INSTDIR"
   FileOpen $Log "$INSTDIR\install.log" w
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "Setup did not finish: it cannot write into$\r$\n$INSTDIR" /SD IDOK
@@ -255,30 +244,14 @@ Section
   !insertmacro Log "Installed the launcher, PrepareJava.exe and the server's files."
 
   ; The launcher copies whatever lies in the support folder into Java, and the
-  ; server loads Win32com.dll from there: only administrators may write it. A
-  ; link planted there would take the ACL changes to its target instead.
-  CreateDirectory "${SUPPORT_DIR}"
-  ${GetFileAttributes} "${SUPPORT_PARENT}" REPARSE_POINT $0
-  ${GetFileAttributes} "${SUPPORT_DIR}" REPARSE_POINT $1
-  ${If} ${Errors}
-  ${OrIf} $0 == 1
-  ${OrIf} $1 == 1
-    !insertmacro Fail "${SUPPORT_DIR} could not be made a folder of its own (a link, or not writable)."
-  ${EndIf}
-  ; Owned by the Administrators, so that no user who made a file or the folder
-  ; before keeps the owner's right to change its ACL; then no ACE of its own on
-  ; anything below, and on the folder only: Administrators and SYSTEM full
-  ; control, Users read and execute, nothing inherited from C:\.
-  !insertmacro Icacls '"${SUPPORT_PARENT}" /setowner ${ADMINS} /T /Q'
-  !insertmacro Icacls '"${SUPPORT_PARENT}" /reset /T /Q'
-  !insertmacro Icacls '"${SUPPORT_PARENT}" /inheritance:r /grant:r ${ADMINS}:(OI)(CI)F ${SYSTEM}:(OI)(CI)F ${USERS}:(OI)(CI)RX /Q'
-  SetOutPath "${SUPPORT_DIR}"
-  File "${SUPPORT}\Comm.jar"
-  File "${SUPPORT}\javax.comm.properties"
-  File "${SUPPORT}\Win32com.dll"
-  File "${SUPPORT}\jdc.jar"
-  ${If} ${Errors}
-    !insertmacro Fail "The support files could not be written into ${SUPPORT_DIR}."
+  ; server loads Win32com.dll from there: PrepareJava.exe lays it in folders
+  ; that only administrators could ever write, and moves aside whatever else
+  ; stands there.
+  !insertmacro Log "Laying the support folder (PrepareJava.exe /support):"
+  Call LaySupportFolder
+  Call LogReport
+  ${If} $0 != 0
+    !insertmacro Fail "The support files could not be laid into ${SUPPORT_DIR}: PrepareJava.exe ended with $0 (see above)."
   ${EndIf}
   !insertmacro Log "Installed the support files into ${SUPPORT_DIR}, writable by administrators only."
 
