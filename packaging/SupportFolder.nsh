@@ -39,3 +39,29 @@ Function MakeInstallFolder
   ${EndIf}
   Pop $3
 FunctionEnd
+
+; Lays C:\dovern\GsmModemJar and the four support files through PrepareJava.exe
+; /support, from copies extracted into $PLUGINSDIR\support: a folder that Setup
+; made before is kept and its files replaced whole; anything else there is
+; moved aside to C:\dovern.before-setup-<n>, never taken over nor deleted.
+; Out: $0 the status (0 laid), $1 the report, one line per thing done.
+Function LaySupportFolder
+  Push $OUTDIR
+  ClearErrors
+  SetOutPath "$PLUGINSDIR\support"
+  File "${SUPPORT}\Comm.jar"
+  File "${SUPPORT}\javax.comm.properties"
+  File "${SUPPORT}\Win32com.dll"
+  File "${SUPPORT}\jdc.jar"
+  ${If} ${Errors}
+    StrCpy $0 "error"
+    StrCpy $1 "The support files could not be extracted into $PLUGINSDIR\support."
+  ${Else}
+    nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /support "$PLUGINSDIR\support"'
+    Pop $0
+    Pop $1
+  ${EndIf}
+  Exch $0
+  SetOutPath $0
+  Pop $0
+FunctionEnd

@@ -42,11 +42,6 @@ AllowRootDirInstall true
 !define INSTALL_FOLDER "Dovern SMS Server"
 !define CORE "uninstall-core.exe"
 !define LIST "shipped.sha256"
-; By SID, so that the ACL is right in every language of Windows: Administrators,
-; SYSTEM, Users.
-!define ADMINS "*S-1-5-32-544"
-!define SYSTEM "*S-1-5-18"
-!define USERS "*S-1-5-32-545"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -284,21 +279,6 @@ Function CheckTarget
   Call RefuseWhileRunning
 FunctionEnd
 
-; Runs an icacls.exe command on the support folder; any status but 0 ends the
-; install before a support file is laid.
-!macro Icacls args
-  StrCpy $2 '${args}'
-  !insertmacro Log "icacls $2"
-  nsExec::ExecToStack '"$SYSDIR\icacls.exe" $2'
-  Pop $0
-  Pop $1
-  ${If} $0 != 0
-    Push $1
-    Call LogReport
-    !insertmacro Fail "The access rights of ${SUPPORT_PARENT} could not be set: icacls ended with $0."
-  ${EndIf}
-!macroend
-
 Section
   SetShellVarContext all
   SetRegView 32
@@ -383,30 +363,15 @@ Section
   !insertmacro Log "Installed the launcher, PrepareJava.exe and the server's files."
 
   ; The launcher copies whatever lies in the support folder into Java, and the
-  ; server loads Win32com.dll from there: only administrators may write it. A
-  ; link planted there would take the ACL changes to its target instead.
-  CreateDirectory "${SUPPORT_DIR}"
-  ${GetFileAttributes} "${SUPPORT_PARENT}" REPARSE_POINT $0
-  ${GetFileAttributes} "${SUPPORT_DIR}" REPARSE_POINT $1
-  ${If} ${Errors}
-  ${OrIf} $0 == 1
-  ${OrIf} $1 == 1
-    !insertmacro Fail "${SUPPORT_DIR} could not be made a folder of its own (a link, or not writable)."
-  ${EndIf}
-  ; Owned by the Administrators, so that no user who made a file or the folder
-  ; before keeps the owner's right to change its ACL; then no ACE of its own on
-  ; anything below, and on the folder only: Administrators and SYSTEM full
-  ; control, Users read and execute, nothing inherited from C:\.
-  !insertmacro Icacls '"${SUPPORT_PARENT}" /setowner ${ADMINS} /T /Q'
-  !insertmacro Icacls '"${SUPPORT_PARENT}" /reset /T /Q'
-  !insertmacro Icacls '"${SUPPORT_PARENT}" /inheritance:r /grant:r ${ADMINS}:(OI)(CI)F ${SYSTEM}:(OI)(CI)F ${USERS}:(OI)(CI)RX /Q'
-  SetOutPath "${SUPPORT_DIR}"
-  File "${SUPPORT}\Comm.jar"
-  File "${SUPPORT}\javax.comm.properties"
-  File "${SUPPORT}\Win32com.dll"
-  File "${SUPPORT}\jdc.jar"
-  ${If} ${Errors}
-    !insertmacro Fail "The support files could not be written into ${SUPPORT_DIR}."
+  ; server loads Win32com.dll from there: PrepareJava.exe lays it in folders
+  ; that only administrators could ever write, and moves aside whatever else
+  ; stands there.
+  !insertmacro Log "Laying the support folder (PrepareJava.exe /support):"
+  Call LaySupportFolder
+  Push $1
+  Call LogReport
+  ${If} $0 != 0
+    !insertmacro Fail "The support files could not be laid into ${SUPPORT_DIR}: PrepareJava.exe ended with $0 (see above)."
   ${EndIf}
   !insertmacro Log "Installed the support files into ${SUPPORT_DIR}, writable by administrators only."
 

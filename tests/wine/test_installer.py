@@ -8,15 +8,13 @@ from winesetup.install import put_runtime, tree
 
 from winesetup.installer import (
     LAUNCHER_LINK, OLDER, OWN_FILES, PREPARE_LINK, SETUP_CAPTION, SUPPORT_NAMES, UNINSTALL,
-    VERSION, build_installer, install_log, make_payload, payload_tree, put_icacls, put_setup,
+    VERSION, build_installer, install_log, make_payload, payload_tree, put_setup,
     refused_log, run_line, setup_env, shortcut_target, snapshot, uninstall_entry, uninstalled,
 )  # fmt: skip
 from winesetup.product import EXE, SUPPORT_DIR, SUPPORT_FILES
-from winesetup.records import starts
 from winesetup.runs import answer_boxes, probe
 from winesetup.scenario import JRE6
 
-SUPPORT = [name.lower() for name in SUPPORT_NAMES]
 RUNTIME_COPIES = [f.replace("\\", "/").lower() for f in SUPPORT_FILES]
 SERVER_LOG = r"SMSServer\log\server.log"  # a file the server writes into its folder
 
@@ -43,9 +41,8 @@ def installers(work):
 
 @pytest.fixture
 def setups(sc, config, installers):
-    """The installers in the scenario's C:\\setup, and the recording icacls.exe in its place."""
+    """The installers in the scenario's C:\\setup."""
     made = installers(config)
-    put_icacls(sc.pfx)
     return dict(made, new=put_setup(sc.pfx, made["new"]), old=put_setup(sc.pfx, made["old"]))
 
 
@@ -73,10 +70,6 @@ def copied_into(sc, home, payload):
         assert copy.is_file() and copy.read_bytes() == source.read_bytes(), f"{f} not in {home}"
 
 
-def icacls_lines(sc):
-    return [start["cmdline"] for start in starts(sc.pfx, "icacls")]
-
-
 def test_install_start_uninstall(sc, config, setups):
     """Silent install into the default folder with a registered runtime under Program Files,
     the launcher started from the shortcut's target, then the silent uninstall from the entry."""
@@ -96,11 +89,6 @@ def test_install_start_uninstall(sc, config, setups):
     assert entry["EstimatedSize"] > 200, "EstimatedSize below the launcher's KiB"
     copied_into(sc, home, payload)
     assert "Java is prepared for the server." in install_log(sc.pfx, app)
-    system = [rf'"C:\dovern" {args} /Q' for args in (
-        r"/setowner *S-1-5-32-544 /T", r"/reset /T",
-        r"/inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F"
-        r" *S-1-5-32-545:(OI)(CI)RX")]  # fmt: skip
-    assert [line.split(" ", 1)[1] for line in icacls_lines(sc)] == system
     assert shortcut_target(sc.pfx, PREPARE_LINK) == rf"{app}\PrepareJava.exe"
     target = shortcut_target(sc.pfx, LAUNCHER_LINK)
     assert target == rf"{app}\{EXE}"
@@ -124,7 +112,8 @@ def test_install_start_uninstall(sc, config, setups):
 
 def test_no_runtime_and_a_folder_outside_the_code_page(sc, setups):
     """No Java: the install finishes and says so. The folder, given with /D=, holds blanks and
-    Cyrillic letters. A support folder that holds a file of the user's stays at the uninstall."""
+    Cyrillic letters. A support folder that holds a file of the user's is moved aside, and stays
+    at the uninstall."""
     app = r"C:\Apps\Сервер СМС"
     user_file = sc.pfx.unix(rf"{SUPPORT_DIR}\notes.txt")
     user_file.parent.mkdir(parents=True)
@@ -134,7 +123,8 @@ def test_no_runtime_and_a_folder_outside_the_code_page(sc, setups):
     assert "No Java for the server yet" in install_log(sc.pfx, app)
     assert run_line(sc.pfx, rf'"{app}\{UNINSTALL}" /S') == 0
     assert not sc.pfx.unix(rf"{app}\install.log").exists(), "the log stays with nothing else"
-    assert tree(sc.pfx, SUPPORT_DIR) == sorted(SUPPORT + ["notes.txt"])
+    assert tree(sc.pfx, r"C:\dovern.before-setup-1") == ["gsmmodemjar/notes.txt"]
+    assert not sc.pfx.unix(r"C:\dovern").exists()
 
 
 def test_refused_while_the_server_runs(sc, config, setups):
@@ -159,7 +149,6 @@ def test_refused_while_the_server_runs(sc, config, setups):
     assert "The uninstaller changes nothing while it runs" in refused_log(sc.pfx)
     assert run_line(sc.pfx, rf"{setups['new']} /S /D=C:\Apps\Second") == 2
     assert snapshot(sc.pfx, app, r"C:\dovern", r"C:\Apps") == before
-    assert len(icacls_lines(sc)) == 3, "icacls run again"
 
 
 def test_upgrade_keeps_what_the_server_wrote(sc, setups):
@@ -179,18 +168,6 @@ def test_upgrade_keeps_what_the_server_wrote(sc, setups):
     jar = sc.pfx.unix(rf"{app}\SMSServer\Dovern_Professional_SMS_Server.jar").read_text()
     assert VERSION in jar, "the server's files were not replaced"
     assert f"Version {OLDER}, installed there, was removed first." in install_log(sc.pfx, app)
-
-
-def test_icacls_failure_ends_the_install(sc, setups):
-    """An ACL that could not be set is said and logged, and no support file is laid in a folder
-    that users may write."""
-    put_icacls(sc.pfx, exit_code=5)
-    app = default_folder(sc)
-    assert run_line(sc.pfx, rf"{setups['new']} /S") == 2
-    assert "could not be set: icacls ended with 5." in install_log(sc.pfx, app)
-    assert tree(sc.pfx, SUPPORT_DIR) == []
-    assert len(icacls_lines(sc)) == 1, "went on after the failed icacls"
-    assert uninstall_entry(sc.pfx)["InstallLocation"] == app, "the partial install has no entry"
 
 
 @pytest.mark.parametrize("target", [r"C:\Apps\Shared", "C:\\"], ids=["holds-files", "root"])

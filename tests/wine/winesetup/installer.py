@@ -1,6 +1,6 @@
-"""The installer under Wine: a stand-in payload, its builds, its silent and interactive runs, the
-recording icacls.exe, a file held open, and what the installation and the uninstall leave in the
-folders, the registry, the Start menu and the logs."""
+"""The installer under Wine: a stand-in payload, its builds, its silent and interactive runs, a
+file held open, and what the installation and the uninstall leave in the folders, the registry,
+the Start menu and the logs."""
 import fcntl
 import os
 import re
@@ -10,7 +10,7 @@ import time
 from pathlib import Path
 
 from .build import ROOT, build
-from .install import folder, put_standin, tree
+from .install import folder, tree
 from .prefix import REG
 from .product import EXE, SERVER_JARS, SUPPORT_FILES
 
@@ -73,25 +73,6 @@ def build_installer(config, payload, out, version=None):
 def put_setup(pfx, setup):
     shutil.copy(setup, folder(pfx, SETUP_DIR))
     return rf"{SETUP_DIR}\{Path(setup).name}"
-
-
-def system_folder(pfx):
-    """Where the installer's $SYSDIR is: SysWOW64 for a 32-bit one on 64-bit Windows."""
-    wow = pfx.config.env["WINEARCH"] == "win64" and pfx.config.preset == "mingw"
-    return r"C:\windows\syswow64" if wow else r"C:\windows\system32"
-
-
-def put_icacls(pfx, exit_code=0):
-    """Wine's icacls.exe sets no ACL: in its place, the java.exe stand-in records how it was run,
-    in record "icacls", and exits with `exit_code`."""
-    system = system_folder(pfx)
-    # The system folders are hard links to the template's files: unlinked first, so that the
-    # template keeps Wine's own.
-    pfx.unix(rf"{system}\icacls.exe").unlink(missing_ok=True)
-    put_standin(pfx, system, "icacls", exit_code=exit_code, name="icacls.exe")
-    # Wine prefers its builtin programs to files in the system folders.
-    if "icacls" not in pfx.env["WINEDLLOVERRIDES"]:
-        pfx.env["WINEDLLOVERRIDES"] += ";icacls.exe=n"
 
 
 def setup_env(pfx):
