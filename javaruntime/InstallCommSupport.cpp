@@ -1,8 +1,8 @@
 #include "common/ProductTexts.h"
 #include "javaruntime/SupportFiles.h"
+#include "javaruntime/WholeCopy.h"
 #include "javaruntime/mod_main.h"
 #include "seam/AppError.h"
-#include "seam/ErrorText.h"
 #include "seam/HandleGuard.h"
 
 namespace mod_main {
@@ -36,57 +36,13 @@ private:
     bool owned_ = false;
 };
 
-struct RowFailure {
-    std::uint32_t error = 0;
-    std::wstring file;        // what the failing call was given, for the error's text
-    bool namedInText = false; // the text names the file even where the system's does not
-};
-
-// Beside the file it becomes; never taken for the file itself, which is tested
-// by its own name.
-constexpr const wchar_t *kPartialSuffix = L".partial";
-
-// Copies `source` into `folder` under its own name, whole or not at all: a
-// copy cut short by a kill or a power loss would otherwise stay in the runtime
-// for good, since a present file is never replaced. The copy goes to a
-// temporary name and takes the file's name only once complete; a file that
-// took the name meanwhile is kept. The temporary is made new, never written
-// through an existing name: one left behind that cannot be deleted may be a
-// link to another file.
-RowFailure CopyWhole(seam::Platform &os, const std::wstring &source, const std::wstring &folder) {
-    const std::wstring target = folder + source.substr(source.find_last_of(L'\\') + 1);
-    const std::wstring partial = target + kPartialSuffix;
-    os.DeleteFile(partial); // left by an interrupted run, if any
-    RowFailure failure;
-    if (const std::uint32_t error = os.CopyFile(source, partial, false)) {
-        // Still there: not ours to write, nor to remove.
-        if (error == seam::kErrorFileExists || error == seam::kErrorAlreadyExists)
-            return {error, partial, true};
-        failure = {error, source};
-    } else if (const std::uint32_t error = os.CommitFile(partial, target)) {
-        if (error != seam::kErrorAlreadyExists && error != seam::kErrorFileExists)
-            failure = {error, target};
-    } else {
-        return {};
-    }
-    os.DeleteFile(partial);
-    return failure;
-}
-
-std::wstring Describe(seam::Platform &os, const RowFailure &failure) {
-    std::wstring text = seam::DescribeError(os, failure.error, failure.file);
-    if (failure.namedInText && text.find(failure.file) == std::wstring::npos)
-        text += L"\r\n" + failure.file;
-    return text;
-}
-
 // Installs the rows in order, up to the first failure.
 void InstallRows(seam::Platform &os, const std::wstring &javaHome, SupportFiles &result) {
     const CopyTurn turn(os);
     for (const SupportFile &row : kSupportFiles) {
         bool exists = false;
         const std::wstring tested = javaHome + row.destinationFolder + row.name;
-        RowFailure failure;
+        CopyFailure failure;
         if (const std::uint32_t error = os.FileExists(tested, &exists)) {
             failure = {error, tested};
         } else if (exists) {
@@ -94,14 +50,14 @@ void InstallRows(seam::Platform &os, const std::wstring &javaHome, SupportFiles 
             continue;
         } else {
             failure = CopyWhole(os, std::wstring(kSupportFolder) + L"\\" + row.name,
-                                javaHome + row.destinationFolder);
+                                javaHome + row.destinationFolder, false);
             if (failure.error == 0) {
                 result.inPlace.push_back({tested, true});
                 continue;
             }
         }
         result.error = failure.error;
-        result.description = Describe(os, failure);
+        result.description = DescribeCopyFailure(os, failure);
         return;
     }
 }

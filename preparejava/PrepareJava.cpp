@@ -1,7 +1,10 @@
 #include "preparejava/PrepareJava.h"
 
 #include "preparejava/JavaReport.h"
+#include "preparejava/ProtectedFolder.h"
 #include "preparejava/ServerRunsReport.h"
+#include "preparejava/ShippedFiles.h"
+#include "preparejava/SupportFolder.h"
 #include "seam/AppError.h"
 
 namespace {
@@ -19,6 +22,9 @@ struct ModeSwitch {
 constexpr ModeSwitch kModeSwitches[] = {
     {L"/log", Mode::Prepare, 0, L""},
     {L"/running", Mode::ServerRuns, 1, L" <installation folder>"},
+    {L"/support", Mode::Support, 1, L" <folder holding the support files>"},
+    {L"/protectedfolder", Mode::ProtectedFolder, 1, L" <folder>"},
+    {L"/removeshipped", Mode::RemoveShipped, 2, L" <installation folder> <list file>"},
 };
 
 bool IsSwitch(const std::wstring &argument, const wchar_t *name) {
@@ -67,6 +73,12 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
         return PrepareJavaReport(os);
     case PrepareRequest::Mode::ServerRuns:
         return ReportServerRuns(os, request.folder);
+    case PrepareRequest::Mode::Support:
+        return LaySupportFolder(os, request.folder);
+    case PrepareRequest::Mode::ProtectedFolder:
+        return MakeProtectedFolder(os, request.folder);
+    case PrepareRequest::Mode::RemoveShipped:
+        return RemoveShippedFiles(os, request.folder, request.operands[1]);
     case PrepareRequest::Mode::Usage:
         break;
     }

@@ -18,11 +18,13 @@ inline constexpr int kCopyFailed = 2;   // a copy failed, or the program did: th
 inline constexpr int kNoServerRuns = 0; // surely no server of the installation runs
 inline constexpr int kServerRuns = 20;  // the installation's server runs
 inline constexpr int kCannotTell = 21;  // whether it runs cannot be told: the report says why
+inline constexpr int kFolderDone = 0;   // Setup's folder modes: all done
+inline constexpr int kFolderFailed = 2; // a folder mode stopped: the report says where
 inline constexpr int kWrongUsage = 64;  // arguments it does not know
 
 // What the arguments ask for.
 struct PrepareRequest {
-    enum class Mode { Prepare, ServerRuns, Usage };
+    enum class Mode { Prepare, ServerRuns, Support, ProtectedFolder, RemoveShipped, Usage };
     Mode mode = Mode::Usage;
     bool toOutput = false; // the report goes to standard output instead of a box
     std::wstring folder;   // the installation's folder, for ServerRuns
@@ -31,7 +33,10 @@ struct PrepareRequest {
 };
 
 // No arguments (a box), or a mode's switch (letter case does not matter) and
-// its operands: "/log", "/running <installation folder>". Any argument asks for
+// its operands: "/log", "/running <installation folder>", and Setup's and the
+// uninstaller's folder modes "/support <folder holding the support files>",
+// "/protectedfolder <folder>", "/removeshipped <installation folder> <list
+// file>". Any argument asks for
 // standard output, also when it is wrong: a box that no one sees would hold a
 // silent install.
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments);

@@ -31,5 +31,6 @@ private:
 using RegKeyGuard = HandleGuard<RegKey, &Platform::RegCloseKey>;
 using ProcessGuard = HandleGuard<ProcHandle, &Platform::CloseHandle>;
 using LockGuard = HandleGuard<LockHandle, &Platform::CloseHandle>;
+using FileGuard = HandleGuard<FileHandle, &Platform::CloseHandle>;
 
 } // namespace seam

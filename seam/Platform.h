@@ -11,6 +11,8 @@
 // which goes no further than that search's handler.
 #pragma once
 
+#include "seam/FolderSecurity.h"
+
 #include <cstdint>
 #include <string>
 
@@ -19,6 +21,7 @@ namespace seam {
 using RegKey = std::uintptr_t;     // an HKEY as a plain number
 using ProcHandle = std::uintptr_t; // a process HANDLE as a plain number; 0 = none
 using LockHandle = std::uintptr_t; // a named lock's HANDLE, closed with CloseHandle; 0 = none
+using FileHandle = std::uintptr_t; // a file's HANDLE, closed with CloseHandle; 0 = none
 
 constexpr RegKey kHKeyLocalMachine = 0x80000002u;
 constexpr std::uint32_t kKeyRead = 0x20019u;
@@ -97,10 +100,11 @@ public:
     // that could not be made.
     virtual std::uint32_t FolderExists(const std::wstring &path, bool *exists) = 0;
     // Makes the complete file `temporary` the file `target` in the same folder:
-    // writes it through to the disk, then renames it, never over an existing
-    // file (kErrorAlreadyExists or kErrorFileExists when one is there). Answers 0
-    // or an error number, leaving `temporary` where it was.
-    virtual std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) = 0;
+    // writes it through to the disk, then renames it; over an existing file only
+    // with `replace` (else kErrorAlreadyExists or kErrorFileExists when one is
+    // there). Answers 0 or an error number, leaving `temporary` where it was.
+    virtual std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target,
+                                     bool replace) = 0;
     // Deletes a file; answers 0 or an error number.
     virtual std::uint32_t DeleteFile(const std::wstring &path) = 0;
     // The short (8.3) form of an existing path, each component that has one
@@ -129,6 +133,36 @@ public:
     // it before it opens a file; answers 0 and sets `*fullPath`, or an error
     // number.
     virtual std::uint32_t FullPathName(const std::wstring &path, std::wstring *fullPath) = 0;
+
+    // Folders and files acted on by what runs elevated: through the handle that
+    // opened them, never through a link at the end of their path.
+
+    // CreateDirectoryW with `security` (owner and DACL) in the creating call, or
+    // the default security for nullptr. Answers 0, kErrorAlreadyExists when
+    // anything stands there already, or another error number.
+    virtual std::uint32_t CreateFolder(const std::wstring &path,
+                                       const FolderSecurity *security) = 0;
+    // What stands at `path` (a link itself), with its owner and DACL, read
+    // through one handle. Answers 0 and sets `*state`; kErrorFileNotFound or
+    // kErrorPathNotFound when nothing stands there; or another error number.
+    virtual std::uint32_t ReadPathState(const std::wstring &path, PathState *state) = 0;
+    // Renames what stands at `path` (a link itself, never its target), as a
+    // whole, to `newPath`, by the handle that opened it; never over anything
+    // there (kErrorAlreadyExists or kErrorFileExists). Answers 0 or an error.
+    virtual std::uint32_t RenameAside(const std::wstring &path, const std::wstring &newPath) = 0;
+    // Opens the file `path` itself (not a link's target) to read it and delete
+    // it, shared with readers only, so that it cannot change while it is open.
+    // Answers 0 and sets `*file`, or an error number with `*file` set to 0.
+    virtual std::uint32_t OpenFileToRemove(const std::wstring &path, FileHandle *file) = 0;
+    // Reads up to `size` bytes at the file's position into `buffer`; answers 0
+    // with `*read` set (0 at its end), or an error number.
+    virtual std::uint32_t ReadOpenedFile(FileHandle file, std::uint8_t *buffer, std::uint32_t size,
+                                         std::uint32_t *read) = 0;
+    // Deletes the opened file through its handle (it goes once closed); a
+    // read-only one too. Answers 0 or an error number.
+    virtual std::uint32_t RemoveOpenedFile(FileHandle file) = 0;
+    // Reads the whole file `path`; answers 0 and sets `*content`, or an error.
+    virtual std::uint32_t ReadWholeFile(const std::wstring &path, std::string *content) = 0;
 
     // Processes (kernel32).
 

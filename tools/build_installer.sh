@@ -50,8 +50,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # makensis takes file names from the script: each payload file gets its own
-# File line, and the uninstaller gets the same list to delete, so it removes
-# exactly what was laid. Names go into double-quoted NSIS strings, where only
+# Shipped line, and the uninstaller the list of its folders to remove once
+# empty. Names go into double-quoted NSIS strings, where only
 # "$" needs escaping (but in the paths that File reads at build time, taken as
 # they are); names Windows cannot hold are refused here.
 nsis_string() { printf '%s' "${1//\$/\$\$}"; }
@@ -71,20 +71,27 @@ mapfile -t dirs < <(cd "$payload" && find SMSServer -type d | LC_ALL=C sort)
         ((${#files[@]})) || continue
         echo "  SetOutPath \"\$INSTDIR\\$(win_path "$d")\""
         for f in "${files[@]}"; do
-            echo "  File \"$payload/$f\""
+            echo "  !insertmacro Shipped \"$(nsis_string "${f##*/}")\" \"$payload/$f\""
         done
     done
     echo "!macroend"
-    echo "!macro PayloadRemove"
-    (cd "$payload" && find SMSServer -type f | LC_ALL=C sort) | while IFS= read -r f; do
-        echo "  !insertmacro Remove \"\$INSTDIR\\$(win_path "$f")\""
-    done
+    echo "!macro PayloadDirs"
     # Deepest first; RMDir leaves a folder that still holds what the server wrote.
     for ((i = ${#dirs[@]} - 1; i >= 0; i--)); do
         echo "  RMDir \"\$INSTDIR\\$(win_path "${dirs[i]}")\""
     done
     echo "!macroend"
 } >"$work/payload.nsh"
+# The shipped files with their SHA-256, laid in the installation: UTF-8, one
+# line a file, 64 hex digits, a TAB and the path below the installation with
+# backslashes. Each file also under the name that Setup gives this version's
+# copy beside a changed one (<name>.new), so that the uninstaller removes that
+# too while it is unchanged.
+(cd "$payload" && find SMSServer -type f | LC_ALL=C sort) | while IFS= read -r f; do
+    hash=$(sha256sum -- "$payload/$f")
+    hash=${hash%% *}
+    printf '%s\t%s\n%s\t%s.new\n' "$hash" "${f//\//\\}" "$hash" "${f//\//\\}"
+done >"$work/shipped.sha256"
 bytes=$(cat "$build/DovernProfessionalSMSServer.exe" "$build/PrepareJava.exe" "$root/packaging/README-Windows.txt" |
     wc -c)
 bytes=$((bytes + $(find "$payload/SMSServer" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')))
@@ -103,12 +110,22 @@ if signing; then
     [[ -z ${UNINSTALLER_COPY:-} ]] || command+=" && cp \"%1\" \"$(realpath -m "$UNINSTALLER_COPY")\""
     sign=(-DSIGN_UNINSTALLER="$command")
 fi
+# uninstall.exe, which runs the uninstaller and waits for it, is signed before
+# it goes into the installer.
+names=(-DPRODUCT="$product" -DPUBLISHER="$publisher" -DVERSION="$version" -DVERSION_NUMBERS="$numbers"
+    -DICON="$root/launcher/resources/app.ico")
+makensis -V2 -INPUTCHARSET UTF8 -WX "$@" "${names[@]}" -DCORE=uninstall-core.exe \
+    -DOUTFILE="$work/uninstall.exe" "$root/packaging/uninstall.nsi" >"$work/makensis.log" 2>&1 || {
+    cat "$work/makensis.log" >&2
+    exit 1
+}
+[[ -z ${SIGN_CERT:-} ]] || "$root/tools/sign.sh" "$work/uninstall.exe"
 mkdir -p "$out_dir"
 makensis -V2 -INPUTCHARSET UTF8 -WX "$@" \
-    -DPRODUCT="$product" -DPUBLISHER="$publisher" -DVERSION="$version" -DVERSION_NUMBERS="$numbers" \
+    "${names[@]}" \
     -DLAUNCHER="$build/DovernProfessionalSMSServer.exe" -DPREPAREJAVA="$build/PrepareJava.exe" \
-    -DREADME="$root/packaging/README-Windows.txt" -DICON="$root/launcher/resources/app.ico" \
-    -DSUPPORT="$payload/GsmModemJar" -DPAYLOAD_NSH="$work/payload.nsh" \
+    -DREADME="$root/packaging/README-Windows.txt" -DWRAPPER="$work/uninstall.exe" \
+    -DSHIPPED_LIST="$work/shipped.sha256" -DSUPPORT="$payload/GsmModemJar" -DPAYLOAD_NSH="$work/payload.nsh" \
     -DESTIMATED_KB=$(((bytes + 1023) / 1024)) -DOUTFILE="$output" "${sign[@]}" \
     "$root/packaging/installer.nsi" >"$work/makensis.log" 2>&1 || {
     cat "$work/makensis.log" >&2

@@ -130,7 +130,8 @@ std::uint32_t Win32Platform::FolderExists(const std::wstring &path, bool *exists
     return PathExists(path, true, exists);
 }
 
-std::uint32_t Win32Platform::CommitFile(const std::wstring &temporary, const std::wstring &target) {
+std::uint32_t Win32Platform::CommitFile(const std::wstring &temporary, const std::wstring &target,
+                                        bool replace) {
     // On the disk before it takes the file's name, so that a power loss cannot
     // leave a named file with part of its content. Writing needs a copy of a
     // read-only source to be writable for the moment.
@@ -150,9 +151,9 @@ std::uint32_t Win32Platform::CommitFile(const std::wstring &temporary, const std
     }
     if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(temporary.c_str(), attributes);
     if (error) return error;
-    // Without MOVEFILE_REPLACE_EXISTING: a file that came meanwhile stays.
-    return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) ? 0
-                                                                                  : GetLastError();
+    // Without MOVEFILE_REPLACE_EXISTING a file that came meanwhile stays.
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    return MoveFileExW(temporary.c_str(), target.c_str(), flags) ? 0 : GetLastError();
 }
 
 std::uint32_t Win32Platform::DeleteFile(const std::wstring &path) {

@@ -34,7 +34,8 @@ public:
     std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
                            bool overwrite) override;
     std::uint32_t FolderExists(const std::wstring &path, bool *exists) override;
-    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) override;
+    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target,
+                             bool replace) override;
     std::uint32_t DeleteFile(const std::wstring &path) override;
     std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) override;
     std::uint32_t FolderIdentity(const std::wstring &path, seam::FileIdentity *identity) override;
@@ -64,6 +65,17 @@ public:
     void HideSplash() override;
     void SetTimerEnabled(seam::Timer timer, bool enabled) override;
     [[noreturn]] void EndProgram(int exitCode) override;
+
+    // In Win32Folders.cpp.
+    std::uint32_t CreateFolder(const std::wstring &path,
+                               const seam::FolderSecurity *security) override;
+    std::uint32_t ReadPathState(const std::wstring &path, seam::PathState *state) override;
+    std::uint32_t RenameAside(const std::wstring &path, const std::wstring &newPath) override;
+    std::uint32_t OpenFileToRemove(const std::wstring &path, seam::FileHandle *file) override;
+    std::uint32_t ReadOpenedFile(seam::FileHandle file, std::uint8_t *buffer, std::uint32_t size,
+                                 std::uint32_t *read) override;
+    std::uint32_t RemoveOpenedFile(seam::FileHandle file) override;
+    std::uint32_t ReadWholeFile(const std::wstring &path, std::string *content) override;
 
     // The window timer that stands for `timer`.
     static UINT_PTR TimerId(seam::Timer timer) { return timer == seam::Timer::Timer1 ? 1 : 2; }

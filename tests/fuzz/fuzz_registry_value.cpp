@@ -131,7 +131,7 @@ public:
     std::uint32_t FileExists(const std::wstring &, bool *) override { Never(); }
     std::uint32_t CopyFile(const std::wstring &, const std::wstring &, bool) override { Never(); }
     std::uint32_t FolderExists(const std::wstring &, bool *) override { Never(); }
-    std::uint32_t CommitFile(const std::wstring &, const std::wstring &) override { Never(); }
+    std::uint32_t CommitFile(const std::wstring &, const std::wstring &, bool) override { Never(); }
     std::uint32_t DeleteFile(const std::wstring &) override { Never(); }
     std::uint32_t ShortPathName(const std::wstring &, std::wstring *) override { Never(); }
     std::uint32_t FolderIdentity(const std::wstring &, seam::FileIdentity *) override { Never(); }

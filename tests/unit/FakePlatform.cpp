@@ -272,10 +272,11 @@ std::uint32_t FakePlatform::FolderExists(const std::wstring &path, bool *exists)
     return 0;
 }
 
-std::uint32_t FakePlatform::CommitFile(const std::wstring &temporary, const std::wstring &target) {
+std::uint32_t FakePlatform::CommitFile(const std::wstring &temporary, const std::wstring &target,
+                                       bool replace) {
     if (Record("CommitFile")) return kAccessDenied;
     if (!HasFile(temporary)) return kFileNotFound;
-    if (HasFile(target)) return seam::kErrorAlreadyExists;
+    if (HasFile(target) && !replace) return seam::kErrorAlreadyExists;
     files_[Normal(target)] = FileContent(temporary);
     files_.erase(Normal(temporary));
     commits.push_back(target);
@@ -431,7 +432,7 @@ bool FakePlatform::GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *e
 bool FakePlatform::CloseHandle(seam::ProcHandle handle) {
     Record("CloseHandle");
     processHandles_.erase(handle);
-    return openProcesses.erase(handle) + openLocks.erase(handle) > 0;
+    return openProcesses.erase(handle) + openLocks.erase(handle) + openFiles.erase(handle) > 0;
 }
 
 std::wstring FakePlatform::AppDirectory() {

@@ -136,7 +136,8 @@ public:
     std::uint32_t CopyFile(const std::wstring &source, const std::wstring &target,
                            bool overwrite) override;
     std::uint32_t FolderExists(const std::wstring &path, bool *exists) override;
-    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target) override;
+    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target,
+                             bool replace) override;
     std::uint32_t DeleteFile(const std::wstring &path) override;
     std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) override;
     std::uint32_t FolderIdentity(const std::wstring &path, seam::FileIdentity *identity) override;
@@ -163,6 +164,15 @@ public:
     void HideSplash() override;
     void SetTimerEnabled(seam::Timer timer, bool enabled) override;
     [[noreturn]] void EndProgram(int exitCode) override;
+    std::uint32_t CreateFolder(const std::wstring &path,
+                               const seam::FolderSecurity *security) override;
+    std::uint32_t ReadPathState(const std::wstring &path, seam::PathState *state) override;
+    std::uint32_t RenameAside(const std::wstring &path, const std::wstring &newPath) override;
+    std::uint32_t OpenFileToRemove(const std::wstring &path, seam::FileHandle *file) override;
+    std::uint32_t ReadOpenedFile(seam::FileHandle file, std::uint8_t *buffer, std::uint32_t size,
+                                 std::uint32_t *read) override;
+    std::uint32_t RemoveOpenedFile(seam::FileHandle file) override;
+    std::uint32_t ReadWholeFile(const std::wstring &path, std::string *content) override;
 
     // What happened.
     std::vector<std::string> calls; // every seam call's name, in order
@@ -199,6 +209,19 @@ public:
     std::function<void(const FakeCopy &)> afterCopy;
     // Runs right after a process has started: what it does before the launcher's next step.
     std::function<void()> afterStart;
+
+    // Folders and files acted on by handle. A folder's security is what it was
+    // made with, by normalised path; one made without any, or laid by AddFolder,
+    // reads back as `userSecurity`.
+    std::map<std::wstring, seam::FolderSecurity> folderSecurity;
+    seam::FolderSecurity userSecurity{L"S-1-5-21-1-2-3-1001", false, true, {}};
+    std::set<std::wstring> reparsePoints;      // links, by normalised path
+    std::set<std::wstring> unreadableSecurity; // whose owner or DACL cannot be read
+    std::set<std::wstring> filesInUse;         // open elsewhere for writing: sharing violation
+    std::set<std::wstring> undeletableFiles;   // removing them is denied
+    std::vector<std::pair<std::wstring, std::optional<seam::FolderSecurity>>> foldersMade;
+    std::vector<std::pair<std::wstring, std::wstring>> renames;                 // from, to
+    std::map<seam::FileHandle, std::pair<std::wstring, std::size_t>> openFiles; // path, position
 
 private:
     struct Key {

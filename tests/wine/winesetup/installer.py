@@ -1,5 +1,6 @@
-"""The installer under Wine: a stand-in payload, its builds, its silent and interactive runs, the
-recording icacls.exe and what the installation leaves in the registry and the Start menu."""
+"""The installer under Wine: a stand-in payload, its builds, its silent and interactive runs, a
+file held open, and what the installation and the uninstall leave in the folders, the registry,
+the Start menu and the logs."""
 import fcntl
 import os
 import re
@@ -9,7 +10,7 @@ import time
 from pathlib import Path
 
 from .build import ROOT, build
-from .install import folder, put_standin
+from .install import folder, tree
 from .prefix import REG
 from .product import EXE, SERVER_JARS, SUPPORT_FILES
 
@@ -22,7 +23,9 @@ UNINSTALL_KEY = (
 )
 SUPPORT_NAMES = [f.rsplit("\\", 1)[1] for f in SUPPORT_FILES]
 # What the installer lays in its folder besides the payload, lower case as tree() gives it.
-OWN_FILES = [EXE.lower(), "preparejava.exe", "readme-windows.txt", "install.log", UNINSTALL]
+OWN_FILES = [EXE.lower(), "preparejava.exe", "readme-windows.txt", "install.log", UNINSTALL,
+             "uninstall-core.exe", "shipped.sha256"]  # fmt: skip
+REFUSED_LOG = "DovernProfessionalSMSServer-setup.log"  # in %TEMP%, of a run refused at once
 LINKS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
 LAUNCHER_LINK, PREPARE_LINK = "Dovern Professional SMS Server", "Prepare Java for Dovern SMS Server"
 
@@ -72,25 +75,6 @@ def put_setup(pfx, setup):
     return rf"{SETUP_DIR}\{Path(setup).name}"
 
 
-def system_folder(pfx):
-    """Where the installer's $SYSDIR is: SysWOW64 for a 32-bit one on 64-bit Windows."""
-    wow = pfx.config.env["WINEARCH"] == "win64" and pfx.config.preset == "mingw"
-    return r"C:\windows\syswow64" if wow else r"C:\windows\system32"
-
-
-def put_icacls(pfx, exit_code=0):
-    """Wine's icacls.exe sets no ACL: in its place, the java.exe stand-in records how it was run,
-    in record "icacls", and exits with `exit_code`."""
-    system = system_folder(pfx)
-    # The system folders are hard links to the template's files: unlinked first, so that the
-    # template keeps Wine's own.
-    pfx.unix(rf"{system}\icacls.exe").unlink(missing_ok=True)
-    put_standin(pfx, system, "icacls", exit_code=exit_code, name="icacls.exe")
-    # Wine prefers its builtin programs to files in the system folders.
-    if "icacls" not in pfx.env["WINEDLLOVERRIDES"]:
-        pfx.env["WINEDLLOVERRIDES"] += ";icacls.exe=n"
-
-
 def setup_env(pfx):
     """The environment of the installer's runs: winemenubuilder turns each new shortcut into a
     Linux menu entry and keeps the installer waiting about 10 s for it; Windows has nothing of the
@@ -124,13 +108,52 @@ def uninstall_entry(pfx):
     return values
 
 
-def wait_uninstalled(pfx, secs=30):
-    """Waits until the uninstaller, which goes on from a copy of itself after its start has
-    returned, has removed its entry last; answers whether it did."""
-    deadline = time.monotonic() + secs
-    while uninstall_entry(pfx) and time.monotonic() < deadline:
-        time.sleep(0.2)
-    return not uninstall_entry(pfx)
+def left_for_restart(pfx):
+    """What Windows deletes at the next restart (MoveFileEx's PendingFileRenameOperations), as
+    reg query prints it (ASCII paths only), lower case."""
+    status, out = pfx.run(REG, "query", r"HKLM\System\CurrentControlSet\Control\Session Manager",
+                          "/v", "PendingFileRenameOperations", check=False)  # fmt: skip
+    return out.lower() if status == 0 else ""
+
+
+def uninstalled(pfx, app):
+    """What an uninstall left below `app` as it returned, as tree() gives it, and the entry: its
+    running uninstall.exe, which Windows lets it move out of the folder (Wine neither moves nor
+    deletes it), counts as gone when it goes at the next restart."""
+    left = tree(pfx, app)
+    if UNINSTALL in left and rf"{app}\{UNINSTALL}".lower() in left_for_restart(pfx):
+        left.remove(UNINSTALL)
+    return left, uninstall_entry(pfx)
+
+
+def refused_log(pfx):
+    """The log in %TEMP% of the runs refused before they touched anything, "" when there is
+    none."""
+    users = pfx.unix(r"C:\users")
+    found = [
+        *users.glob(f"*/Temp/{REFUSED_LOG}"),
+        *users.glob(f"*/AppData/Local/Temp/{REFUSED_LOG}"),
+    ]
+    return found[0].read_text("utf-16").replace("\r", "") if found else ""
+
+
+def hold(pfx, win_file):
+    """Holds `win_file` open without sharing, as a running program or an antivirus would, until
+    the answered function is called."""
+    shutil.copy(pfx.helpers / "hold_file.exe", folder(pfx, SETUP_DIR))
+    flag = rf"{SETUP_DIR}\release"
+    proc = pfx.popen(rf"{SETUP_DIR}\hold_file.exe", win_file, flag)
+    deadline = time.monotonic() + 20
+    while not pfx.unix(flag + ".held").exists():
+        assert proc.poll() is None, f"hold_file.exe ended with {proc.returncode}"
+        assert time.monotonic() < deadline, f"{win_file} not held"
+        time.sleep(0.1)
+
+    def release():
+        pfx.unix(flag).touch()
+        assert proc.wait(10) == 0, "hold_file.exe did not let go"
+
+    return release
 
 
 def shortcut_target(pfx, name):

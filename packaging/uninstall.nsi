@@ -1,0 +1,78 @@
+; uninstall.exe in the installation folder: runs the installation's uninstaller
+; (uninstall-core.exe beside it) and returns only once it has ended, with its
+; exit status: 0 removed, 2 refused or not complete.
+; An NSIS uninstaller started without _?= copies itself to the temporary folder,
+; starts the copy and returns 0 at once; so this program copies it into a
+; folder of its own, runs it there with _?= naming this folder and the
+; arguments it was given, and waits. The uninstaller can then delete its own
+; file from the installation, and moves this one out of it.
+; tools/build_installer.sh builds it and defines PRODUCT, PUBLISHER, VERSION,
+; VERSION_NUMBERS, ICON, CORE (the uninstaller's file name) and OUTFILE.
+
+Unicode true
+ManifestDPIAware true
+; The uninstaller asks for administrator rights; started elevated from here it
+; inherits them, where a start by CreateProcess would be refused.
+RequestExecutionLevel admin
+SilentInstall silent
+SetCompressor /SOLID lzma
+SetDateSave off
+
+!include LogicLib.nsh
+!include FileFunc.nsh
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+Icon "${ICON}"
+
+!pragma warning disable 9100
+VIProductVersion "${VERSION_NUMBERS}"
+VIAddVersionKey /LANG=1033 ProductName "${PRODUCT}"
+VIAddVersionKey /LANG=1033 CompanyName "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 FileDescription "${PRODUCT} Uninstall"
+VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
+
+; Ends with status 2 after a box, unless the caller asked for silence.
+!macro Refuse text
+  ${GetOptions} $R0 "/S" $R1
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "${text}"
+  ${EndIf}
+  SetErrorLevel 2
+  Quit
+!macroend
+
+Section
+  ${GetParameters} $R0
+  ; The uninstaller always works on this program's own folder: a _?= from the
+  ; caller (an earlier Setup runs its uninstaller in place) goes, _?= comes last.
+  StrCpy $R0 " $R0"
+  StrLen $R2 $R0
+  StrCpy $R3 0
+  ${DoWhile} $R3 < $R2
+    StrCpy $R4 $R0 4 $R3
+    ${If} $R4 == " _?="
+      StrCpy $R0 $R0 $R3
+      ${ExitDo}
+    ${EndIf}
+    IntOp $R3 $R3 + 1
+  ${Loop}
+  StrCpy $R0 $R0 "" 1
+  ${IfNot} ${FileExists} "$EXEDIR\${CORE}"
+    !insertmacro Refuse "The uninstaller of ${PRODUCT} is missing:$\r$\n$EXEDIR\${CORE}"
+  ${EndIf}
+  InitPluginsDir
+  ClearErrors
+  CopyFiles /SILENT "$EXEDIR\${CORE}" "$PLUGINSDIR\${CORE}"
+  ${If} ${Errors}
+    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be copied from$\r$\n$EXEDIR\${CORE}$\r$\ninto$\r$\n$PLUGINSDIR"
+  ${EndIf}
+  StrCpy $0 ""
+  ExecWait '"$PLUGINSDIR\${CORE}" $R0 _?=$EXEDIR' $0
+  ${If} ${Errors}
+  ${OrIf} $0 == ""
+    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be started:$\r$\n$PLUGINSDIR\${CORE}"
+  ${EndIf}
+  SetErrorLevel $0
+SectionEnd
