@@ -17,7 +17,8 @@ target_include_directories(splash_picture PUBLIC ${CMAKE_SOURCE_DIR})
 # The seam's Win32 layer, which both programs link. Objects rather than an
 # archive, so that the end without the library's report replaces the
 # library's own.
-add_library(win32_platform OBJECT win32/Win32Platform.cpp win32/TerminateHandler.cpp)
+add_library(win32_platform OBJECT win32/Win32Platform.cpp win32/TerminateHandler.cpp
+  win32/Win32Copies.cpp)
 target_link_libraries(win32_platform PUBLIC launcher_core)
 
 enable_language(RC)
