@@ -92,12 +92,17 @@ CopyFailure CopyWhole(seam::Platform &os, const std::wstring &source, const std:
     }
     const seam::FileGuard file(os, handle);
     CopyFailure failure;
-    if (const std::uint32_t error = os.CopyIntoFile(source, handle)) {
-        failure = {error, source};
-    } else if (const std::uint32_t error = os.CommitFile(handle, target, replace)) {
-        if (!IsNameTaken(error)) failure = {error, target};
-    } else {
-        return {};
+    try {
+        if (const std::uint32_t error = os.CopyIntoFile(source, handle)) {
+            failure = {error, source};
+        } else if (const std::uint32_t error = os.CommitFile(handle, target, replace)) {
+            if (!IsNameTaken(error)) failure = {error, target};
+        } else {
+            return {};
+        }
+    } catch (...) {
+        os.DiscardFile(handle);
+        throw;
     }
     os.DiscardFile(handle);
     return failure;

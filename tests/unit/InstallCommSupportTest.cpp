@@ -192,6 +192,7 @@ TEST_F(InstallCommSupportTest, StandardExceptionIsReportedAsTheCopysFailure) {
     ASSERT_EQ(os.boxes.size(), 2u);
     EXPECT_EQ(os.boxes[0].first, L"basic_string::_M_create");
     EXPECT_EQ(os.boxes[1].first, L"Error While Copying JAR File");
+    EXPECT_FALSE(os.HasFile(kHome + L"\\lib\\javax.comm.properties.7000.partial"));
 }
 
 // The turns across users and elevation.
