@@ -107,8 +107,9 @@ def test_two_installations_wait_for_the_turn_of_another(sc):
 
 
 def test_turn_never_let_go(sc):
-    """The holder keeps the turn past the launchers' wait while it writes its temporary: both
-    copy at once in names of their own, leave the holder's alone, and every file is whole."""
+    """The holder keeps the turn past the launchers' wait while it writes its temporary: each
+    launcher goes on without the turn in names of its own, leaves the holder's alone, and every
+    file is whole."""
     lay_out_two_installations(sc)
     held = hold_turn(sc, 16000, rf"{JRE6}\lib\ext\Comm.jar")
     sc.launch()
