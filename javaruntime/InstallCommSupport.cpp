@@ -8,19 +8,28 @@
 namespace mod_main {
 namespace {
 
-// Launchers of two installations, or the installer's preparation, may copy into
-// one runtime at once; they take turns, since each writes the same temporary
-// names. Copies take a moment: a holder that keeps it longer is stuck, and the
-// copies go on without it.
+// Launchers of several installations, of several users, and the installer's
+// preparation may copy into one runtime at once; they take turns, so that the
+// files are copied once and the later ones find them in place. Copies take a
+// moment: a holder that keeps it longer is stuck, and the copies go on
+// without it, each into names of its own.
 constexpr const wchar_t *kCopyLockName = L"Global\\DovernProfessionalSMSServer-SupportFiles";
 constexpr std::uint32_t kCopyLockWaitMs = 10000;
+// Whoever makes the lock, elevated or as SYSTEM, every signed-in user at every
+// integrity level may wait for it and let it go (SYNCHRONIZE |
+// MUTEX_MODIFY_STATE), and none but SYSTEM and the administrators may do more.
+constexpr const wchar_t *kCopyLockSecurity =
+    L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x100001;;;AU)S:(ML;;NW;;;LW)";
 
 // Owns the copy lock while it lives, where it can be had.
 class CopyTurn {
 public:
     explicit CopyTurn(seam::Platform &os) : os_(os), lock_(os, 0) {
         seam::LockHandle lock = 0;
-        os_.CreateNamedLock(kCopyLockName, &lock);
+        // Asking for every right, which a lock made by another user or an
+        // elevated process does not give: then it is opened with the two needed.
+        os_.CreateSharedLock(kCopyLockName, kCopyLockSecurity, &lock);
+        if (lock == 0) os_.OpenSharedLock(kCopyLockName, &lock);
         lock_.Reset(lock);
         owned_ = lock != 0 && os_.WaitForLock(lock, kCopyLockWaitMs) == 0;
     }

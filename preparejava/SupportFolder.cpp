@@ -76,17 +76,11 @@ PrepareReport LaySupportFolder(seam::Platform &os, const std::wstring &source) {
     for (const mod_main::SupportFile &file : mod_main::kSupportFiles) {
         const std::wstring from = source + L"\\" + file.name;
         const std::wstring target = folder + file.name;
-        if (kept) {
-            const mod_main::CopyFailure failure = mod_main::CopyWhole(os, from, folder, true);
-            if (failure.error)
-                return Failed(steps, target, mod_main::DescribeCopyFailure(os, failure));
-            steps.Add(L"replaced: " + target);
-            continue;
-        }
-        // Nobody else can write in the fresh folder: a file there is not ours.
-        if ((error = os.CopyFile(from, target, false)))
-            return Failed(steps, target, seam::DescribeError(os, error, from));
-        steps.Add(L"made: " + target);
+        // Whole or not at all; in a fresh folder, which nobody else can
+        // write, no file of that name can be there to replace.
+        const mod_main::CopyFailure failure = mod_main::CopyWhole(os, from, folder, kept);
+        if (failure.error) return Failed(steps, target, mod_main::DescribeCopyFailure(os, failure));
+        steps.Add((kept ? L"replaced: " : L"made: ") + target);
     }
     return {kFolderDone, steps.report};
 }

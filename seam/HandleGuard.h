@@ -1,4 +1,4 @@
-// Closes a registry key, process or lock handle that the seam handed out, on
+// Closes a registry key, process, lock or file handle that the seam handed out, on
 // every path out of the scope that opened it.
 #pragma once
 

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace seam {
 
@@ -91,20 +92,16 @@ public:
     // `*exists` false when there is none, or the error number of a test that
     // could not be made.
     virtual std::uint32_t FileExists(const std::wstring &path, bool *exists) = 0;
-    // Copies the file `source` to the file `destination`. Answers 0 or an error
-    // number; a failed copy creates no folder.
-    virtual std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
-                                   bool overwrite) = 0;
     // Answers 0 with `*exists` true for a folder at `path`, 0 with `*exists` false
     // when there is none (or a file stands there), or the error number of a test
     // that could not be made.
     virtual std::uint32_t FolderExists(const std::wstring &path, bool *exists) = 0;
-    // Makes the complete file `temporary` the file `target` in the same folder:
-    // writes it through to the disk, then renames it; over an existing file only
-    // with `replace` (else kErrorAlreadyExists or kErrorFileExists when one is
-    // there). Answers 0 or an error number, leaving `temporary` where it was.
-    virtual std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target,
-                                     bool replace) = 0;
+    // Makes the complete file open in `file` the file `target` in the same
+    // folder, through that handle: writes it through to the disk, then renames
+    // it; over an existing file only with `replace` (else kErrorAlreadyExists or
+    // kErrorFileExists when one is there). Answers 0 or an error number, leaving
+    // the file where it was.
+    virtual std::uint32_t CommitFile(FileHandle file, const std::wstring &target, bool replace) = 0;
     // Deletes a file; answers 0 or an error number.
     virtual std::uint32_t DeleteFile(const std::wstring &path) = 0;
     // The short (8.3) form of an existing path, each component that has one
@@ -164,6 +161,24 @@ public:
     // Reads the whole file `path`; answers 0 and sets `*content`, or an error.
     virtual std::uint32_t ReadWholeFile(const std::wstring &path, std::string *content) = 0;
 
+    // Creates the file `path` new, never opening one that has the name (a link
+    // among them), in a handle through which only this process writes, renames
+    // or deletes it. Answers 0 and sets `*file`; or an error number with `*file`
+    // set to 0, kErrorFileExists when the name is taken. A failure creates no
+    // folder.
+    virtual std::uint32_t CreateNewFile(const std::wstring &path, FileHandle *file) = 0;
+    // Writes the whole content of the file `source` into `file`, opened by
+    // CreateNewFile. Answers 0 or an error number; part of it may be written.
+    virtual std::uint32_t CopyIntoFile(const std::wstring &source, FileHandle file) = 0;
+    // Deletes the file open in `file` once the handle is closed, through that
+    // handle. Answers 0 or an error number.
+    virtual std::uint32_t DiscardFile(FileHandle file) = 0;
+    // The names of the files (not folders) in `folder` (ending in a backslash)
+    // that match `pattern` ("*" for any run of characters). Answers 0 and sets
+    // `*names`, empty when none match, or an error number.
+    virtual std::uint32_t ListFiles(const std::wstring &folder, const std::wstring &pattern,
+                                    std::vector<std::wstring> *names) = 0;
+
     // Processes (kernel32).
 
     // Starts `commandLine` without waiting, with window style `showWindow` and
@@ -200,8 +215,24 @@ public:
     // Reads the exit code (259 while the process runs); answers false and leaves
     // `*exitCode` unchanged when it fails.
     virtual bool GetExitCodeProcess(ProcHandle process, std::uint32_t *exitCode) = 0;
-    // Closes a process or lock handle; answers false for one that was not open.
+    // Closes a process, lock or file handle; answers false for one that was not
+    // open.
     virtual bool CloseHandle(ProcHandle handle) = 0;
+
+    // Creates the machine-wide lock `name` with the security descriptor
+    // `security` (SDDL), or opens it with every right when it exists already, in
+    // a handle that no started process inherits. Answers as CreateNamedLock;
+    // kErrorAccessDenied also when the existing lock grants fewer rights.
+    virtual std::uint32_t CreateSharedLock(const std::wstring &name, const std::wstring &security,
+                                           LockHandle *lock) = 0;
+    // Opens the existing lock `name` for waiting on it and letting it go. Answers
+    // as OpenNamedLock.
+    virtual std::uint32_t OpenSharedLock(const std::wstring &name, LockHandle *lock) = 0;
+    // This process's id.
+    virtual std::uint32_t CurrentProcessId() = 0;
+    // True only when surely no process of id `processId` runs: there is none, or
+    // it has ended. One that cannot be opened (access denied) or looked at runs.
+    virtual bool ProcessEnded(std::uint32_t processId) = 0;
 
     // Directories.
 

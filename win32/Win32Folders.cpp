@@ -1,7 +1,7 @@
 // The seam's members for what runs elevated: folders created with their
 // security in the call, read back and renamed through a handle that opens a
 // link itself, files hashed and deleted through the handle that read them.
-#include "win32/SystemLibrary.h"
+#include "win32/FileInformation.h"
 #include "win32/Win32Platform.h"
 
 #include <aclapi.h>
@@ -22,16 +22,6 @@ struct FileCloser {
     void operator()(HANDLE file) const { ::CloseHandle(file); }
 };
 using OpenedFile = std::unique_ptr<void, FileCloser>;
-
-// Vista's by-handle calls, looked up so that the launcher, which links this
-// file too, still starts where they are missing.
-using SetInfoFn = BOOL(WINAPI *)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-
-std::uint32_t SetInfo(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void *info, DWORD size) {
-    static const auto setInfo = KernelEntry<SetInfoFn>("SetFileInformationByHandle");
-    if (!setInfo) return ERROR_CALL_NOT_IMPLEMENTED;
-    return setInfo(file, kind, info, size) ? 0 : GetLastError();
-}
 
 std::uint32_t ToSid(const std::wstring &text, LocalSid *sid) {
     PSID converted = nullptr;
@@ -159,14 +149,7 @@ std::uint32_t Win32Platform::RenameAside(const std::wstring &path, const std::ws
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) return GetLastError();
     const OpenedFile opened(file);
-    const DWORD nameBytes = static_cast<DWORD>(newPath.size() * sizeof(wchar_t));
-    std::vector<std::uint8_t> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
-    auto *rename = reinterpret_cast<FILE_RENAME_INFO *>(buffer.data());
-    rename->ReplaceIfExists = FALSE;
-    rename->RootDirectory = nullptr;
-    rename->FileNameLength = nameBytes;
-    std::copy(newPath.begin(), newPath.end(), rename->FileName);
-    return SetInfo(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
+    return RenameByHandle(file, newPath, false);
 }
 
 std::uint32_t Win32Platform::OpenFileToRemove(const std::wstring &path, seam::FileHandle *file) {
@@ -200,11 +183,11 @@ std::uint32_t Win32Platform::RemoveOpenedFile(seam::FileHandle file) {
         FILE_BASIC_INFO basic{};
         basic.FileAttributes =
             (info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
-        if (const std::uint32_t error = SetInfo(opened, FileBasicInfo, &basic, sizeof basic))
+        if (const std::uint32_t error = SetFileInfo(opened, FileBasicInfo, &basic, sizeof basic))
             return error;
     }
     FILE_DISPOSITION_INFO disposition{TRUE};
-    return SetInfo(opened, FileDispositionInfo, &disposition, sizeof disposition);
+    return SetFileInfo(opened, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 std::uint32_t Win32Platform::ReadWholeFile(const std::wstring &path, std::string *content) {

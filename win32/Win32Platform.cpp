@@ -120,45 +120,12 @@ std::uint32_t Win32Platform::FileExists(const std::wstring &path, bool *exists) 
     return PathExists(path, false, exists);
 }
 
-std::uint32_t Win32Platform::CopyFile(const std::wstring &source, const std::wstring &destination,
-                                      bool overwrite) {
-    if (CopyFileW(source.c_str(), destination.c_str(), overwrite ? FALSE : TRUE)) return 0;
-    return GetLastError();
-}
-
 std::uint32_t Win32Platform::FolderExists(const std::wstring &path, bool *exists) {
     return PathExists(path, true, exists);
 }
 
-std::uint32_t Win32Platform::CommitFile(const std::wstring &temporary, const std::wstring &target,
-                                        bool replace) {
-    // On the disk before it takes the file's name, so that a power loss cannot
-    // leave a named file with part of its content. Writing needs a copy of a
-    // read-only source to be writable for the moment.
-    const DWORD attributes = GetFileAttributesW(temporary.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    // Shared with whoever has just opened the fresh file (an antivirus, an
-    // indexer), which would otherwise make the copy fail.
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-    if (file != INVALID_HANDLE_VALUE) {
-        if (!FlushFileBuffers(file)) error = GetLastError();
-        ::CloseHandle(file);
-    }
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(temporary.c_str(), attributes);
-    if (error) return error;
-    // Without MOVEFILE_REPLACE_EXISTING a file that came meanwhile stays.
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    return MoveFileExW(temporary.c_str(), target.c_str(), flags) ? 0 : GetLastError();
-}
-
 std::uint32_t Win32Platform::DeleteFile(const std::wstring &path) {
-    // A copy of a read-only source is read-only too.
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A link is removed itself, never its target.
     return DeleteFileW(path.c_str()) ? 0 : GetLastError();
 }
 

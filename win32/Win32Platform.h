@@ -31,10 +31,8 @@ public:
     bool SurvivesAnsi(const std::wstring &text) override;
 
     std::uint32_t FileExists(const std::wstring &path, bool *exists) override;
-    std::uint32_t CopyFile(const std::wstring &source, const std::wstring &destination,
-                           bool overwrite) override;
     std::uint32_t FolderExists(const std::wstring &path, bool *exists) override;
-    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target,
+    std::uint32_t CommitFile(seam::FileHandle file, const std::wstring &target,
                              bool replace) override;
     std::uint32_t DeleteFile(const std::wstring &path) override;
     std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) override;
@@ -43,6 +41,11 @@ public:
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
     std::uint32_t FullPathName(const std::wstring &path, std::wstring *fullPath) override;
+    std::uint32_t CreateNewFile(const std::wstring &path, seam::FileHandle *file) override;
+    std::uint32_t CopyIntoFile(const std::wstring &source, seam::FileHandle file) override;
+    std::uint32_t DiscardFile(seam::FileHandle file) override;
+    std::uint32_t ListFiles(const std::wstring &folder, const std::wstring &pattern,
+                            std::vector<std::wstring> *names) override;
 
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                std::uint32_t creationFlags, seam::ProcHandle *process,
@@ -56,6 +59,11 @@ public:
                                  std::uint32_t processId) override;
     bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;
     bool CloseHandle(seam::ProcHandle handle) override;
+    std::uint32_t CreateSharedLock(const std::wstring &name, const std::wstring &security,
+                                   seam::LockHandle *lock) override;
+    std::uint32_t OpenSharedLock(const std::wstring &name, seam::LockHandle *lock) override;
+    std::uint32_t CurrentProcessId() override;
+    bool ProcessEnded(std::uint32_t processId) override;
 
     std::wstring AppDirectory() override;
     std::uint32_t CurrentDirectory(std::wstring *path) override;

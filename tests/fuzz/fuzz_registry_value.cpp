@@ -129,15 +129,21 @@ public:
     }
     bool SurvivesAnsi(const std::wstring &) override { Never(); }
     std::uint32_t FileExists(const std::wstring &, bool *) override { Never(); }
-    std::uint32_t CopyFile(const std::wstring &, const std::wstring &, bool) override { Never(); }
     std::uint32_t FolderExists(const std::wstring &, bool *) override { Never(); }
-    std::uint32_t CommitFile(const std::wstring &, const std::wstring &, bool) override { Never(); }
+    std::uint32_t CommitFile(seam::FileHandle, const std::wstring &, bool) override { Never(); }
     std::uint32_t DeleteFile(const std::wstring &) override { Never(); }
     std::uint32_t ShortPathName(const std::wstring &, std::wstring *) override { Never(); }
     std::uint32_t FolderIdentity(const std::wstring &, seam::FileIdentity *) override { Never(); }
     std::wstring FoldedPath(const std::wstring &) override { Never(); }
     std::uint32_t TurnOffFileVirtualization() override { Never(); }
     std::wstring ErrorDescription(std::uint32_t) override { Never(); }
+    std::uint32_t CreateNewFile(const std::wstring &, seam::FileHandle *) override { Never(); }
+    std::uint32_t CopyIntoFile(const std::wstring &, seam::FileHandle) override { Never(); }
+    std::uint32_t DiscardFile(seam::FileHandle) override { Never(); }
+    std::uint32_t ListFiles(const std::wstring &, const std::wstring &,
+                            std::vector<std::wstring> *) override {
+        Never();
+    }
     std::uint32_t StartProcess(const std::wstring &, int, std::uint32_t, seam::ProcHandle *,
                                std::uint32_t *) override {
         Never();
@@ -150,6 +156,13 @@ public:
     seam::ProcHandle OpenProcess(std::uint32_t, bool, std::uint32_t) override { Never(); }
     bool GetExitCodeProcess(seam::ProcHandle, std::uint32_t *) override { Never(); }
     bool CloseHandle(seam::ProcHandle) override { Never(); }
+    std::uint32_t CreateSharedLock(const std::wstring &, const std::wstring &,
+                                   seam::LockHandle *) override {
+        Never();
+    }
+    std::uint32_t OpenSharedLock(const std::wstring &, seam::LockHandle *) override { Never(); }
+    std::uint32_t CurrentProcessId() override { Never(); }
+    bool ProcessEnded(std::uint32_t) override { Never(); }
     std::wstring AppDirectory() override { Never(); }
     std::uint32_t CurrentDirectory(std::wstring *) override { Never(); }
     std::uint32_t SetCurrentDirectory(const std::wstring &) override { Never(); }

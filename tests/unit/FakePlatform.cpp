@@ -22,6 +22,16 @@ constexpr std::uint32_t kInvalidHandle = 6;
 
 std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
 
+// "*" stands for any run of characters; letter case is folded.
+bool Matches(const std::wstring &name, const std::wstring &pattern) {
+    if (pattern.empty()) return name.empty();
+    if (pattern[0] == L'*')
+        return Matches(name, pattern.substr(1)) ||
+               (!name.empty() && Matches(name.substr(1), pattern));
+    return !name.empty() && std::towupper(name[0]) == std::towupper(pattern[0]) &&
+           Matches(name.substr(1), pattern.substr(1));
+}
+
 } // namespace
 
 // The launcher lies beside the server's folder, as it is installed.
@@ -107,6 +117,7 @@ void FakePlatform::AddFile(const std::wstring &path, const std::string &content)
     const std::wstring normal = Normal(path);
     AddFolder(normal.substr(0, normal.find_last_of(L'\\')));
     files_[normal] = content;
+    spelled_[normal] = path.substr(path.find_last_of(L'\\') + 1);
 }
 
 bool FakePlatform::HasFile(const std::wstring &path) const {
@@ -248,37 +259,21 @@ std::uint32_t FakePlatform::FileExists(const std::wstring &path, bool *exists) {
     return 0;
 }
 
-std::uint32_t FakePlatform::CopyFile(const std::wstring &source, const std::wstring &target,
-                                     bool overwrite) {
-    const auto injected = Record("CopyFile");
-    const std::wstring folder = Normal(target).substr(0, Normal(target).find_last_of(L'\\'));
-    if (!folders_.count(folder)) return kPathNotFound;
-    if (injected) {
-        // Cut off midway, as by a full disk: part of the file is written.
-        if (HasFile(source)) files_[Normal(target)] = FileContent(source).substr(0, 3);
-        return kAccessDenied;
-    }
-    if (!HasFile(source)) return kFileNotFound;
-    if (HasFile(target) && !overwrite) return kFileExists;
-    files_[Normal(target)] = FileContent(source);
-    copies.push_back({source, target, overwrite, !ownedLocks.empty()});
-    if (afterCopy) afterCopy(copies.back());
-    return 0;
-}
-
 std::uint32_t FakePlatform::FolderExists(const std::wstring &path, bool *exists) {
     if (Record("FolderExists")) return 21; // ERROR_NOT_READY
     *exists = folders_.count(Normal(path)) > 0;
     return 0;
 }
 
-std::uint32_t FakePlatform::CommitFile(const std::wstring &temporary, const std::wstring &target,
+std::uint32_t FakePlatform::CommitFile(seam::FileHandle file, const std::wstring &target,
                                        bool replace) {
     if (Record("CommitFile")) return kAccessDenied;
-    if (!HasFile(temporary)) return kFileNotFound;
+    const auto open = openFiles.find(file);
+    if (open == openFiles.end()) return kInvalidHandle;
     if (HasFile(target) && !replace) return seam::kErrorAlreadyExists;
-    files_[Normal(target)] = FileContent(temporary);
-    files_.erase(Normal(temporary));
+    files_[Normal(target)] = FileContent(open->second.first);
+    files_.erase(Normal(open->second.first));
+    open->second.first = target;
     commits.push_back(target);
     events.push_back("CommitFile " + Narrow(target));
     return 0;
@@ -330,6 +325,57 @@ std::wstring FakePlatform::FoldedPath(const std::wstring &path) {
     for (const auto &names : shortNames)
         if (Normal(names.second) == Normal(path)) return Normal(names.first);
     return Normal(path);
+}
+
+std::uint32_t FakePlatform::CreateNewFile(const std::wstring &path, seam::FileHandle *file) {
+    *file = 0;
+    if (Record("CreateNewFile")) return kAccessDenied;
+    const std::wstring folder = Normal(path).substr(0, Normal(path).find_last_of(L'\\'));
+    if (!folders_.count(folder)) return kPathNotFound;
+    if (HasFile(path)) return kFileExists;
+    files_[Normal(path)] = std::string();
+    spelled_[Normal(path)] = path.substr(path.find_last_of(L'\\') + 1);
+    *file = nextHandle_;
+    nextHandle_ += 4;
+    openFiles[*file] = {path, 0};
+    return 0;
+}
+
+std::uint32_t FakePlatform::CopyIntoFile(const std::wstring &source, seam::FileHandle file) {
+    const auto injected = Record("CopyIntoFile");
+    const auto open = openFiles.find(file);
+    if (open == openFiles.end()) return kInvalidHandle;
+    if (injected) {
+        // Cut off midway, as by a full disk: part of the file is written.
+        files_[Normal(open->second.first)] = FileContent(source).substr(0, 3);
+        return kAccessDenied;
+    }
+    if (!HasFile(source)) return kFileNotFound;
+    files_[Normal(open->second.first)] = FileContent(source);
+    copies.push_back({source, open->second.first, !ownedLocks.empty()});
+    if (afterCopy) afterCopy(copies.back());
+    return 0;
+}
+
+std::uint32_t FakePlatform::DiscardFile(seam::FileHandle file) {
+    if (Record("DiscardFile")) return kAccessDenied;
+    if (!openFiles.count(file)) return kInvalidHandle;
+    discarded_.insert(file);
+    return 0;
+}
+
+std::uint32_t FakePlatform::ListFiles(const std::wstring &folder, const std::wstring &pattern,
+                                      std::vector<std::wstring> *names) {
+    names->clear();
+    if (Record("ListFiles")) return kAccessDenied;
+    const std::wstring normal = Normal(folder);
+    if (!folders_.count(normal)) return kPathNotFound;
+    for (const std::wstring &file : FilesBelow(normal)) {
+        const std::wstring name = file.substr(normal.size() + 1);
+        if (name.find(L'\\') == std::wstring::npos && Matches(name, pattern))
+            names->push_back(spelled_.count(file) ? spelled_[file] : name);
+    }
+    return 0;
 }
 
 std::uint32_t FakePlatform::TurnOffFileVirtualization() {
@@ -397,6 +443,7 @@ std::uint32_t FakePlatform::OpenNamedLock(const std::wstring &name, seam::LockHa
 std::uint32_t FakePlatform::WaitForLock(seam::LockHandle lock, std::uint32_t timeoutMs) {
     if (Record("WaitForLock")) return timeoutMs > 0 ? seam::kWaitTimeout : kInvalidParameter;
     if (!openLocks.count(lock)) return kInvalidParameter;
+    if (locksNeverReleased.count(openLocks[lock])) return seam::kWaitTimeout;
     ownedLocks.insert(lock);
     return 0;
 }
@@ -432,7 +479,50 @@ bool FakePlatform::GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *e
 bool FakePlatform::CloseHandle(seam::ProcHandle handle) {
     Record("CloseHandle");
     processHandles_.erase(handle);
-    return openProcesses.erase(handle) + openLocks.erase(handle) + openFiles.erase(handle) > 0;
+    const auto file = openFiles.find(handle);
+    if (file != openFiles.end()) {
+        if (discarded_.erase(handle)) files_.erase(Normal(file->second.first));
+        openFiles.erase(file);
+        return true;
+    }
+    return openProcesses.erase(handle) + openLocks.erase(handle) > 0;
+}
+
+std::uint32_t FakePlatform::CreateSharedLock(const std::wstring &name, const std::wstring &security,
+                                             seam::LockHandle *lock) {
+    *lock = 0;
+    if (Record("CreateSharedLock")) return kNotEnoughMemory;
+    lockNames.push_back(name);
+    if (globalObjectsDenied || locksOfOtherUsers.count(name)) return seam::kErrorAccessDenied;
+    const bool held = LockHeld(name);
+    if (!held) lockSecurity[name] = security;
+    *lock = nextHandle_;
+    nextHandle_ += 4;
+    openLocks[*lock] = name;
+    return held ? seam::kErrorAlreadyExists : 0;
+}
+
+std::uint32_t FakePlatform::OpenSharedLock(const std::wstring &name, seam::LockHandle *lock) {
+    *lock = 0;
+    if (Record("OpenSharedLock")) return kNotEnoughMemory;
+    if (locksOfOtherUsers.count(name) && !locksOpenForTurns.count(name))
+        return seam::kErrorAccessDenied;
+    if (!LockHeld(name) && !locksOfOtherUsers.count(name)) return seam::kErrorFileNotFound;
+    *lock = nextHandle_;
+    nextHandle_ += 4;
+    openLocks[*lock] = name;
+    return 0;
+}
+
+std::uint32_t FakePlatform::CurrentProcessId() {
+    Record("CurrentProcessId");
+    return selfPid;
+}
+
+bool FakePlatform::ProcessEnded(std::uint32_t processId) {
+    if (Record("ProcessEnded")) return false;
+    const auto found = processes.find(processId);
+    return found == processes.end() || (!found->second.running && !found->second.otherUser);
 }
 
 std::wstring FakePlatform::AppDirectory() {

@@ -53,13 +53,13 @@ struct FakeProcess {
     bool running = true;
     std::uint32_t exitCode = 0;
     bool heldElsewhere = false; // another program keeps a handle to it
+    bool otherUser = false;     // cannot be opened: access denied
 };
 
 struct FakeCopy {
     std::wstring source;
     std::wstring target; // the file written
-    bool overwrite;
-    bool inTurn; // made while the launcher owned a lock
+    bool inTurn;         // made while the launcher owned a lock
 };
 
 struct StartedProcess {
@@ -109,8 +109,14 @@ public:
     std::set<std::wstring> locksOfOtherUsers;   // cannot be opened: access denied
     std::set<std::wstring> namesOfOtherObjects; // taken by an object that is no lock
     bool globalObjectsDenied = false;           // no machine-wide lock can be made at all
-    std::vector<std::wstring> lockNames;        // every name CreateNamedLock was given
+    std::vector<std::wstring> lockNames;        // every name a lock was created with
     std::set<seam::LockHandle> ownedLocks;      // waited for and not released
+
+    // The copies' locks and files.
+    std::set<std::wstring> locksOpenForTurns;           // of others, yet open to wait and let go
+    std::set<std::wstring> locksNeverReleased;          // a wait for them times out
+    std::map<std::wstring, std::wstring> lockSecurity;  // the descriptor each was created with
+    std::uint32_t selfPid = 7000;                       // this process's id
 
     // Fake clock and timers.
     std::uint64_t now = 0;
@@ -133,10 +139,8 @@ public:
     std::wstring FromAnsi(const std::string &text) override;
     bool SurvivesAnsi(const std::wstring &text) override;
     std::uint32_t FileExists(const std::wstring &path, bool *exists) override;
-    std::uint32_t CopyFile(const std::wstring &source, const std::wstring &target,
-                           bool overwrite) override;
     std::uint32_t FolderExists(const std::wstring &path, bool *exists) override;
-    std::uint32_t CommitFile(const std::wstring &temporary, const std::wstring &target,
+    std::uint32_t CommitFile(seam::FileHandle file, const std::wstring &target,
                              bool replace) override;
     std::uint32_t DeleteFile(const std::wstring &path) override;
     std::uint32_t ShortPathName(const std::wstring &path, std::wstring *shortPath) override;
@@ -145,6 +149,11 @@ public:
     std::uint32_t TurnOffFileVirtualization() override;
     std::wstring ErrorDescription(std::uint32_t error) override;
     std::uint32_t FullPathName(const std::wstring &path, std::wstring *fullPath) override;
+    std::uint32_t CreateNewFile(const std::wstring &path, seam::FileHandle *file) override;
+    std::uint32_t CopyIntoFile(const std::wstring &source, seam::FileHandle file) override;
+    std::uint32_t DiscardFile(seam::FileHandle file) override;
+    std::uint32_t ListFiles(const std::wstring &folder, const std::wstring &pattern,
+                            std::vector<std::wstring> *names) override;
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                std::uint32_t creationFlags, seam::ProcHandle *process,
                                std::uint32_t *processId) override;
@@ -157,6 +166,11 @@ public:
                                  std::uint32_t processId) override;
     bool GetExitCodeProcess(seam::ProcHandle process, std::uint32_t *exitCode) override;
     bool CloseHandle(seam::ProcHandle handle) override;
+    std::uint32_t CreateSharedLock(const std::wstring &name, const std::wstring &security,
+                                   seam::LockHandle *lock) override;
+    std::uint32_t OpenSharedLock(const std::wstring &name, seam::LockHandle *lock) override;
+    std::uint32_t CurrentProcessId() override;
+    bool ProcessEnded(std::uint32_t processId) override;
     std::wstring AppDirectory() override;
     std::uint32_t CurrentDirectory(std::wstring *path) override;
     std::uint32_t SetCurrentDirectory(const std::wstring &path) override;
@@ -237,7 +251,9 @@ private:
     std::map<std::uint32_t, std::wstring> processLocks_; // lock given, by process id
     std::map<std::wstring, std::uint64_t> identities_;   // file index by resolved folder
     std::set<std::wstring> folders_;
-    std::map<std::wstring, std::string> files_; // by normalised path
+    std::map<std::wstring, std::string> files_;    // by normalised path
+    std::set<seam::FileHandle> discarded_;         // open files deleted when closed
+    std::map<std::wstring, std::wstring> spelled_; // file names as made, by normalised path
     seam::RegKey nextKey_ = 0x1000;
     seam::ProcHandle nextHandle_ = 0x400;
 };

@@ -55,9 +55,10 @@ Outcome Ends(const std::wstring &box) { return {{box}, 1, false, false, 2000}; }
 
 // Seam calls whose failure the launcher has no use for: closing, describing,
 // reporting, the window and the end.
-const std::set<std::string> kCallsNotSwept = {
-    "RegCloseKey",     "ErrorDescription", "CloseHandle",  "MessageBox", "HideSplash",
-    "SetTimerEnabled", "EndProgram",       "AppDirectory", "FoldedPath", "ReleaseLock"};
+const std::set<std::string> kCallsNotSwept = {"RegCloseKey", "ErrorDescription", "CloseHandle",
+                                              "MessageBox",  "HideSplash",       "SetTimerEnabled",
+                                              "EndProgram",  "AppDirectory",     "FoldedPath",
+                                              "ReleaseLock", "CurrentProcessId"};
 
 std::vector<FaultKind> KindsFor(const std::string &call) {
     if (call == "RegQueryValueExA")
@@ -65,7 +66,7 @@ std::vector<FaultKind> KindsFor(const std::string &call) {
                 FaultKind::GrowingValue};
     // The conversions and the copy build strings inside the runtime search.
     if (call == "ToAnsi" || call == "FromAnsi") return {FaultKind::LengthError};
-    if (call == "CopyFile") return {FaultKind::Fail, FaultKind::LengthError};
+    if (call == "CopyIntoFile") return {FaultKind::Fail, FaultKind::LengthError};
     if (kCallsNotSwept.count(call)) return {};
     return {FaultKind::Fail};
 }
@@ -115,7 +116,12 @@ Outcome Expected(const std::string &call, int occurrence, FaultKind kind, bool l
         call == "CreateNamedLock" || call == "WaitForLock" || call == "FolderIdentity" ||
         call == "GiveLock" || call == "FullPathName")
         return Normal();
-    if (call == "CopyFile") {
+    // A temporary that stays, no copy lock, leftovers unlooked for or kept: the
+    // copies go on as usual.
+    if (call == "DiscardFile" || call == "CreateSharedLock" || call == "OpenSharedLock" ||
+        call == "ListFiles" || call == "ProcessEnded")
+        return Normal();
+    if (call == "CreateNewFile" || call == "CopyIntoFile") {
         const std::wstring description =
             kind == FaultKind::LengthError ? lengthError : L"Description of error 5";
         return {{description, kCopyFailed}, 0, true, true, 62000};
@@ -208,7 +214,8 @@ TEST(FaultSweep, SweepsTheDirectoryStepsAndEveryOtherCallThatCanFail) {
     EXPECT_EQ(swept, (std::set<std::string>{
                          "RegOpenKeyExA",  "RegEnumKeyA",      "RegQueryValueExA",
                          "ToAnsi",         "FromAnsi",         "TurnOffFileVirtualization",
-                         "FileExists",     "DeleteFile",       "CopyFile",
+                         "FileExists",     "DeleteFile",       "CreateNewFile",
+                         "CopyIntoFile",   "ListFiles",        "CreateSharedLock",
                          "CommitFile",     "CurrentDirectory", "SetCurrentDirectory",
                          "StartProcess",   "OpenProcess",      "GetExitCodeProcess",
                          "FolderExists",   "SurvivesAnsi",     "CreateNamedLock",

@@ -31,12 +31,11 @@ TEST_F(InstallCommSupportTest, CopiesAllFourInOrderIntoTheRuntime) {
                                                     kHome + L"\\lib\\ext\\jdc.jar"}));
     EXPECT_EQ(os.FileContent(kHome + L"\\bin\\Win32com.dll"), "new Win32com.dll");
     EXPECT_TRUE(os.boxes.empty());
-    for (const FakeCopy &copy : os.copies) {
-        EXPECT_FALSE(copy.overwrite) << "the temporary is made new, never written through";
+    for (const FakeCopy &copy : os.copies)
         EXPECT_TRUE(copy.inTurn) << "copies into a runtime take turns";
-    }
     EXPECT_TRUE(os.ownedLocks.empty());
     EXPECT_TRUE(os.openLocks.empty());
+    EXPECT_TRUE(os.openFiles.empty());
 }
 
 TEST_F(InstallCommSupportTest, PresentFilesAreNeverReplacedNorTheSourceTouched) {
@@ -60,7 +59,7 @@ TEST_F(InstallCommSupportTest, FirstFailureStopsTheRestKeepsEarlierCopiesAndTell
     FakePlatform missing; // source folder missing
     AddRuntimeFolders(missing, kHome);
     mod_main::InstallCommSupport(missing, kHome);
-    EXPECT_EQ(std::count(missing.calls.begin(), missing.calls.end(), "CopyFile"), 1);
+    EXPECT_EQ(std::count(missing.calls.begin(), missing.calls.end(), "CopyIntoFile"), 1);
     ASSERT_EQ(missing.boxes.size(), 2u);
     EXPECT_EQ(missing.boxes[0].first, L"Description of error 2");
     EXPECT_EQ(missing.boxes[1].first, L"Error While Copying JAR File");
@@ -99,7 +98,7 @@ TEST_F(InstallCommSupportTest, ErrorTextNamesTheFileTheFailingCallWasGiven) {
 // A copy cut off midway leaves neither the file nor its temporary: the next
 // run copies it again instead of keeping a truncated file for good.
 TEST_F(InstallCommSupportTest, CopyThatFailsMidwayLeavesNothingBehind) {
-    os.namedFault = NamedFault{"CopyFile", 2};
+    os.namedFault = NamedFault{"CopyIntoFile", 2};
     mod_main::InstallCommSupport(os, kHome);
     ASSERT_EQ(os.boxes.size(), 2u);
     EXPECT_EQ(os.boxes[0].first, L"Description of error 5");
@@ -117,22 +116,22 @@ TEST_F(InstallCommSupportTest, FileThatTookItsNameMeanwhileIsKept) {
     mod_main::InstallCommSupport(os, kHome);
     EXPECT_TRUE(os.boxes.empty());
     EXPECT_EQ(os.FileContent(kHome + L"\\bin\\Win32com.dll"), "copied by another launcher");
-    EXPECT_FALSE(os.HasFile(kHome + L"\\bin\\Win32com.dll.partial"));
+    EXPECT_FALSE(os.HasFile(kHome + L"\\bin\\Win32com.dll.7000.partial"));
     EXPECT_TRUE(os.HasFile(kHome + L"\\lib\\ext\\jdc.jar")) << "the rows after it go on";
 }
 
 TEST_F(InstallCommSupportTest, TemporaryOfAnInterruptedRunIsNeverTakenForTheFile) {
-    os.AddFile(kHome + L"\\lib\\ext\\Comm.jar.partial", "tru");
+    os.AddFile(kHome + L"\\lib\\ext\\Comm.jar.7000.partial", "tru");
     mod_main::InstallCommSupport(os, kHome);
     EXPECT_EQ(os.FileContent(kHome + L"\\lib\\ext\\Comm.jar"), "new Comm.jar");
-    EXPECT_FALSE(os.HasFile(kHome + L"\\lib\\ext\\Comm.jar.partial"));
+    EXPECT_FALSE(os.HasFile(kHome + L"\\lib\\ext\\Comm.jar.7000.partial"));
     EXPECT_TRUE(os.boxes.empty());
 }
 
 // A temporary that is there still is never written through: it may be a link
 // to another file, made by someone who may write the runtime's folder.
 TEST_F(InstallCommSupportTest, TemporaryThatCannotBeDeletedIsNeverWrittenThrough) {
-    const std::wstring partial = kHome + L"\\lib\\ext\\Comm.jar.partial";
+    const std::wstring partial = kHome + L"\\lib\\ext\\Comm.jar.7000.partial";
     os.AddFile(partial, "someone else's");
     os.namedFault = NamedFault{"DeleteFile", 0};
     mod_main::InstallCommSupport(os, kHome);
@@ -187,12 +186,56 @@ TEST_F(InstallCommSupportTest, FailingToTurnOffVirtualisationChangesNothing) {
 }
 
 TEST_F(InstallCommSupportTest, StandardExceptionIsReportedAsTheCopysFailure) {
-    os.namedFault = NamedFault{"CopyFile", 1, FaultKind::LengthError};
+    os.namedFault = NamedFault{"CopyIntoFile", 1, FaultKind::LengthError};
     mod_main::InstallCommSupport(os, kHome);
     EXPECT_EQ(Targets(), (std::vector<std::wstring>{kHome + L"\\lib\\ext\\Comm.jar"}));
     ASSERT_EQ(os.boxes.size(), 2u);
     EXPECT_EQ(os.boxes[0].first, L"basic_string::_M_create");
     EXPECT_EQ(os.boxes[1].first, L"Error While Copying JAR File");
+    EXPECT_FALSE(os.HasFile(kHome + L"\\lib\\javax.comm.properties.7000.partial"));
+}
+
+// The turns across users and elevation.
+
+const std::wstring kCopyLock = L"Global\\DovernProfessionalSMSServer-SupportFiles";
+
+TEST_F(InstallCommSupportTest, CopyLockIsMadeForEveryUserAndIntegrityLevel) {
+    mod_main::InstallCommSupport(os, kHome);
+    const std::wstring security = os.lockSecurity[kCopyLock];
+    EXPECT_NE(security.find(L"(A;;0x100001;;;AU)"), std::wstring::npos) << "wait and let go";
+    EXPECT_NE(security.find(L"S:(ML;;NW;;;LW)"), std::wstring::npos) << "from low integrity on";
+}
+
+// Made by an elevated process or another user, it grants this one only the
+// rights to wait for it and let it go.
+TEST_F(InstallCommSupportTest, CopyLockThatCannotBeCreatedButOpenedGivesTheTurn) {
+    os.locksOfOtherUsers.insert(kCopyLock);
+    os.locksOpenForTurns.insert(kCopyLock);
+    mod_main::InstallCommSupport(os, kHome);
+    ASSERT_EQ(os.copies.size(), 4u);
+    for (const FakeCopy &copy : os.copies)
+        EXPECT_TRUE(copy.inTurn);
+    EXPECT_TRUE(os.ownedLocks.empty());
+    EXPECT_TRUE(os.openLocks.empty());
+}
+
+// After the wait the late copier works in names of its own: the holder's
+// temporary, being written, is neither removed nor committed.
+TEST_F(InstallCommSupportTest, HolderThatNeverLetsGoLeavesTheLateCopierItsOwnNames) {
+    const std::wstring holders = kHome + L"\\lib\\ext\\Comm.jar.777.partial";
+    os.locksHeldElsewhere.insert(kCopyLock);
+    os.locksNeverReleased.insert(kCopyLock);
+    os.processes[777] = FakeProcess{};
+    os.AddFile(holders, "new Co");
+    mod_main::InstallCommSupport(os, kHome);
+    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_EQ(os.FileContent(holders), "new Co");
+    ASSERT_EQ(os.copies.size(), 4u);
+    for (const FakeCopy &copy : os.copies) {
+        EXPECT_FALSE(copy.inTurn);
+        EXPECT_NE(copy.target.find(L".7000.partial"), std::wstring::npos) << copy.target.c_str();
+    }
+    EXPECT_EQ(os.FileContent(kHome + L"\\lib\\ext\\Comm.jar"), "new Comm.jar");
 }
 
 } // namespace
