@@ -40,7 +40,6 @@ AllowRootDirInstall true
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\DovernProfessionalSMSServer"
 !define PREPARE_LINK "Prepare Java for Dovern SMS Server"
 !define INSTALL_FOLDER "Dovern SMS Server"
-!define CORE "uninstall-core.exe"
 !define LIST "shipped.sha256"
 
 Name "${PRODUCT}"

@@ -4,8 +4,8 @@
 # folder holding SMSServer\ (the server's files) and GsmModemJar\ (the four
 # support files). Signs the uninstaller inside it and the installer itself when
 # SIGN_CERT and SIGN_KEY are set, or attaches their signatures from SIGNATURES
-# (tools/sign.sh); UNINSTALLER_COPY names a file
-# to keep a copy of that signed uninstaller in, for verification. Prints the
+# (tools/sign.sh); UNINSTALLER_COPIES names a folder
+# to keep copies of the signed uninstaller and its wrapper in, for verification. Prints the
 # installer's path: DovernProfessionalSMSServer-<version>-setup.exe in OUT_DIR.
 # usage: tools/build_installer.sh BUILD_DIR PAYLOAD OUT_DIR [makensis option...]
 #   BUILD_DIR: build/mingw for the product; build/mingw64 with the option
@@ -97,29 +97,31 @@ bytes=$(cat "$build/DovernProfessionalSMSServer.exe" "$build/PrepareJava.exe" "$
 bytes=$((bytes + $(find "$payload/SMSServer" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')))
 
 signing() { [[ -n ${SIGN_CERT:-} || -n ${SIGNATURES:-} ]]; }
+# The uninstaller proper, under the name Setup writes it; uninstall.exe runs it
+# and waits for it.
+core=uninstall-core.exe
+copies=${UNINSTALLER_COPIES:+$(realpath -m "$UNINSTALLER_COPIES")}
 sign=()
 if signing; then
     # makensis writes the uninstaller to a file of its own, runs this on it and
     # embeds the result; its signature goes by the name it is installed under.
-    uninstaller=$(sed -n 's/^ *WriteUninstaller "\(.*\\\)\{0,1\}\([^"\\]*\)"$/\2/p' "$root/packaging/installer.nsi")
-    if [[ -z $uninstaller || $(wc -l <<<"$uninstaller") != 1 ]]; then
-        echo "build_installer: no one WriteUninstaller \"...\\<name>\" in packaging/installer.nsi" >&2
-        exit 1
-    fi
-    command="\"$root/tools/sign.sh\" --as \"$uninstaller\" \"%1\""
-    [[ -z ${UNINSTALLER_COPY:-} ]] || command+=" && cp \"%1\" \"$(realpath -m "$UNINSTALLER_COPY")\""
+    command="\"$root/tools/sign.sh\" --as $core \"%1\""
+    [[ -z $copies ]] || command+=" && cp \"%1\" \"$copies/$core\""
     sign=(-DSIGN_UNINSTALLER="$command")
 fi
-# uninstall.exe, which runs the uninstaller and waits for it, is signed before
-# it goes into the installer.
+[[ -z $copies ]] || mkdir -p "$copies"
 names=(-DPRODUCT="$product" -DPUBLISHER="$publisher" -DVERSION="$version" -DVERSION_NUMBERS="$numbers"
-    -DICON="$root/launcher/resources/app.ico")
-makensis -V2 -INPUTCHARSET UTF8 -WX "$@" "${names[@]}" -DCORE=uninstall-core.exe \
+    -DICON="$root/launcher/resources/app.ico" -DCORE="$core")
+makensis -V2 -INPUTCHARSET UTF8 -WX "$@" "${names[@]}" \
     -DOUTFILE="$work/uninstall.exe" "$root/packaging/uninstall.nsi" >"$work/makensis.log" 2>&1 || {
     cat "$work/makensis.log" >&2
     exit 1
 }
-[[ -z ${SIGN_CERT:-} ]] || "$root/tools/sign.sh" "$work/uninstall.exe"
+# Signed before it goes into the installer.
+if signing; then
+    "$root/tools/sign.sh" "$work/uninstall.exe"
+fi
+[[ -z $copies ]] || cp "$work/uninstall.exe" "$copies/uninstall.exe"
 mkdir -p "$out_dir"
 makensis -V2 -INPUTCHARSET UTF8 -WX "$@" \
     "${names[@]}" \

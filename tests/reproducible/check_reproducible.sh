@@ -72,7 +72,7 @@ release() {
     # The tracked sources plus any uncommitted changes to them.
     (cd "$here" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$dir/src")
     env -u SIGN_CERT -u SIGN_KEY -u SIGN_PASS -u SIGN_TSA -u SIGNATURES "$@" \
-        SMS_SERVER_PAYLOAD="$work/payload" UNINSTALLER_COPY="$dir/uninstall.exe" \
+        SMS_SERVER_PAYLOAD="$work/payload" UNINSTALLER_COPIES="$dir/uninstallers" \
         timeout 1800 "$dir/src/tools/make_release.sh" >"$dir/release.log" 2>&1 || {
         cat "$dir/release.log"
         exit 1
@@ -83,12 +83,12 @@ release "$work/first-tree" SIGN_CERT="$work/cert.pem" SIGN_KEY="$work/key.pem" S
 first=$work/first-tree/src/build/mingw
 release "$work/second/other-tree" SIGNATURES="$first/signatures"
 second=$work/second/other-tree/src/build/mingw
-cp "$work/first-tree/uninstall.exe" "$first/uninstall.exe"
-cp "$work/second/other-tree/uninstall.exe" "$second/uninstall.exe"
+cp "$work/first-tree/uninstallers/"* "$first/"
+cp "$work/second/other-tree/uninstallers/"* "$second/"
 setup=$(basename "$(tail -n 1 "$work/first-tree/release.log")")
 failed=0
 
-signed=(DovernProfessionalSMSServer.exe PrepareJava.exe uninstall.exe "$setup")
+signed=(DovernProfessionalSMSServer.exe PrepareJava.exe uninstall.exe uninstall-core.exe "$setup")
 published=$(cd "$first/signatures" && ls)
 expected=$(printf '%s.sig\n' "${signed[@]}" | LC_ALL=C sort)
 if [[ $published == "$expected" ]]; then

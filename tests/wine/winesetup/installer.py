@@ -58,7 +58,7 @@ def build_installer(config, payload, out, version=None):
     in for the version block's."""
     built = build(config.preset)
     target = ["-XTarget amd64-unicode"] if config.preset == "mingw64" else []
-    env = {k: v for k, v in os.environ.items() if not k.startswith("SIGN_")}
+    env = {k: v for k, v in os.environ.items() if not k.startswith("SIGN")}
     env |= dict(INSTALLER_VERSION=version) if version else {}
     # One makensis at a time per build folder, whatever the number of workers.
     with open(built.with_suffix(".installer.lock"), "w") as lock:
