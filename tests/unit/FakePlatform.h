@@ -113,10 +113,10 @@ public:
     std::set<seam::LockHandle> ownedLocks;      // waited for and not released
 
     // The copies' locks and files.
-    std::set<std::wstring> locksOpenForTurns;           // of others, yet open to wait and let go
-    std::set<std::wstring> locksNeverReleased;          // a wait for them times out
-    std::map<std::wstring, std::wstring> lockSecurity;  // the descriptor each was created with
-    std::uint32_t selfPid = 7000;                       // this process's id
+    std::set<std::wstring> locksOpenForTurns;          // of others, yet open to wait and let go
+    std::set<std::wstring> locksNeverReleased;         // a wait for them times out
+    std::map<std::wstring, std::wstring> lockSecurity; // the descriptor each was created with
+    std::uint32_t selfPid = 7000;                      // this process's id
 
     // Fake clock and timers.
     std::uint64_t now = 0;
