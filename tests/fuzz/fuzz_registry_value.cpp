@@ -137,6 +137,19 @@ public:
     std::wstring FoldedPath(const std::wstring &) override { Never(); }
     std::uint32_t TurnOffFileVirtualization() override { Never(); }
     std::wstring ErrorDescription(std::uint32_t) override { Never(); }
+    std::uint32_t FullPathName(const std::wstring &, std::wstring *) override { Never(); }
+    std::uint32_t CreateFolder(const std::wstring &, const seam::FolderSecurity *) override {
+        Never();
+    }
+    std::uint32_t ReadPathState(const std::wstring &, seam::PathState *) override { Never(); }
+    std::uint32_t RenameAside(const std::wstring &, const std::wstring &) override { Never(); }
+    std::uint32_t OpenFileToRemove(const std::wstring &, seam::FileHandle *) override { Never(); }
+    std::uint32_t ReadOpenedFile(seam::FileHandle, std::uint8_t *, std::uint32_t,
+                                 std::uint32_t *) override {
+        Never();
+    }
+    std::uint32_t RemoveOpenedFile(seam::FileHandle) override { Never(); }
+    std::uint32_t ReadWholeFile(const std::wstring &, std::string *) override { Never(); }
     std::uint32_t CreateNewFile(const std::wstring &, seam::FileHandle *) override { Never(); }
     std::uint32_t CopyIntoFile(const std::wstring &, seam::FileHandle) override { Never(); }
     std::uint32_t DiscardFile(seam::FileHandle) override { Never(); }
