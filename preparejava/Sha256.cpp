@@ -16,7 +16,7 @@ std::uint32_t Rotate(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n))
 
 void Compress(Sha256 &hash) {
     std::uint32_t w[64];
-    for (int i = 0; i < 16; ++i)
+    for (std::size_t i = 0; i < 16; ++i)
         w[i] = static_cast<std::uint32_t>(hash.block[4 * i]) << 24 |
                static_cast<std::uint32_t>(hash.block[4 * i + 1]) << 16 |
                static_cast<std::uint32_t>(hash.block[4 * i + 2]) << 8 | hash.block[4 * i + 3];
