@@ -6,9 +6,6 @@
 
 #include <sddl.h>
 
-#include <algorithm>
-#include <cstddef>
-#include <cstring>
 #include <vector>
 
 namespace {
