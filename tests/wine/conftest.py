@@ -12,6 +12,8 @@ pytest.register_assert_rewrite("winesetup")
 from winesetup.build import build  # noqa: E402
 from winesetup.configs import host_configs  # noqa: E402
 from winesetup.display import start_xvfb  # noqa: E402
+from winesetup.installer import OLDER, VERSION, build_installer, make_payload  # noqa: E402
+from winesetup.installer import put_setup  # noqa: E402
 from winesetup.prefix import make_template, written_system_files  # noqa: E402
 from winesetup.runs import answer_boxes  # noqa: E402
 from winesetup.scenario import ARTIFACTS, Scenario  # noqa: E402
@@ -117,3 +119,30 @@ def pytest_terminal_summary(terminalreporter):
             f" {runs * 60 / max(seconds, 1):.1f} runs a minute; seeds"
             f" {[lane['sweep_seed'] for lane in lanes]}"
         )
+
+
+@pytest.fixture(scope="session")
+def installers(work):
+    """Per configuration: the installer of this version and one of an older version whose
+    payload has a file that this one no longer has, with their payloads."""
+    made = {}
+
+    def installers_of(config):
+        if config.preset not in made:
+            out = work / f"installers-{config.preset}"
+            new = make_payload(out / "payload", VERSION)
+            old = make_payload(out / "older-payload", OLDER, extra=[r"lib\dropped.jar"])
+            made[config.preset] = dict(
+                new=build_installer(config, new, out), payload=new,
+                old=build_installer(config, old, out, version=OLDER), old_payload=old,
+            )  # fmt: skip
+        return made[config.preset]
+
+    return installers_of
+
+
+@pytest.fixture
+def setups(sc, config, installers):
+    """The installers in the scenario's C:\\setup."""
+    made = installers(config)
+    return dict(made, new=put_setup(sc.pfx, made["new"]), old=put_setup(sc.pfx, made["old"]))

@@ -8,7 +8,7 @@ from winesetup.install import put_runtime, tree
 
 from winesetup.installer import (
     LAUNCHER_LINK, OLDER, OWN_FILES, PREPARE_LINK, SETUP_CAPTION, SUPPORT_NAMES, UNINSTALL,
-    VERSION, build_installer, install_log, make_payload, payload_tree, put_setup,
+    VERSION, install_log, payload_tree,
     refused_log, run_line, setup_env, shortcut_target, snapshot, uninstall_entry, uninstalled,
 )  # fmt: skip
 from winesetup.product import EXE, SUPPORT_DIR, SUPPORT_FILES
@@ -17,33 +17,6 @@ from winesetup.scenario import JRE6
 
 RUNTIME_COPIES = [f.replace("\\", "/").lower() for f in SUPPORT_FILES]
 SERVER_LOG = r"SMSServer\log\server.log"  # a file the server writes into its folder
-
-
-@pytest.fixture(scope="session")
-def installers(work):
-    """Per configuration: the installer of this version and one of an older version whose
-    payload has a file that this one no longer has, with their payloads."""
-    made = {}
-
-    def installers_of(config):
-        if config.preset not in made:
-            out = work / f"installers-{config.preset}"
-            new = make_payload(out / "payload", VERSION)
-            old = make_payload(out / "older-payload", OLDER, extra=[r"lib\dropped.jar"])
-            made[config.preset] = dict(
-                new=build_installer(config, new, out), payload=new,
-                old=build_installer(config, old, out, version=OLDER), old_payload=old,
-            )  # fmt: skip
-        return made[config.preset]
-
-    return installers_of
-
-
-@pytest.fixture
-def setups(sc, config, installers):
-    """The installers in the scenario's C:\\setup."""
-    made = installers(config)
-    return dict(made, new=put_setup(sc.pfx, made["new"]), old=put_setup(sc.pfx, made["old"]))
 
 
 def default_folder(sc):

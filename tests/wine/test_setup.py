@@ -11,7 +11,7 @@ from winesetup.build import ROOT
 from winesetup.install import folder, put_runtime
 
 from winesetup.installer import (
-    SETUP_CAPTION, UNINSTALL, build_installer, make_payload, put_setup, run_line, uninstall_entry,
+    SETUP_CAPTION, UNINSTALL, make_payload, run_line, uninstall_entry,
 )  # fmt: skip
 from winesetup.product import EXE
 from winesetup.runs import answer_boxes
@@ -22,23 +22,9 @@ APP = r"C:\Apps\Dovern SMS"
 STARTUP_LINK = "Dovern Professional SMS Server.lnk"
 
 
-@pytest.fixture(scope="session")
-def installer(work):
-    """This version's installer per configuration, built once."""
-    made = {}
-
-    def installer_of(config):
-        if config.preset not in made:
-            out = work / f"setup-pages-{config.preset}"
-            made[config.preset] = build_installer(config, make_payload(out / "payload", "1"), out)
-        return made[config.preset]
-
-    return installer_of
-
-
 @pytest.fixture
-def setup(sc, config, installer):
-    return put_setup(sc.pfx, installer(config))
+def setup(setups):
+    return setups["new"]
 
 
 def link_target(path):

@@ -2,12 +2,10 @@
 left or planted there is moved aside as a whole, never taken over, and never reaches Java."""
 import shutil
 
-import pytest
-
 from winesetup.install import folder, put_runtime, tree
 
 from winesetup.installer import (
-    SUPPORT_NAMES, VERSION, build_installer, install_log, make_payload, put_setup, run_line,
+    SUPPORT_NAMES, install_log, run_line,
 )  # fmt: skip
 from winesetup.product import SUPPORT_DIR
 from winesetup.scenario import JRE6
@@ -18,20 +16,6 @@ APP = r"C:\Apps\Dovern SMS"
 MOST_ASIDE = 1000  # the names PrepareJava.exe tries before it gives up
 
 
-@pytest.fixture(scope="session")
-def built(work):
-    made = {}
-
-    def built_for(config):
-        if config.preset not in made:
-            out = work / f"support-installer-{config.preset}"
-            payload = make_payload(out / "payload", VERSION)
-            made[config.preset] = build_installer(config, payload, out), payload
-        return made[config.preset]
-
-    return built_for
-
-
 def plant(sc):
     """A C:\\dovern of a user's, with a file of theirs and a Win32com.dll of their own."""
     folder(sc.pfx, SUPPORT_DIR)
@@ -39,11 +23,11 @@ def plant(sc):
     sc.pfx.unix(rf"{SUPPORT_DIR}\Win32com.dll").write_bytes(b"planted\n")
 
 
-def test_a_users_folder_is_moved_aside_and_java_gets_the_payloads_dll(sc, config, built):
-    setup, payload = built(config)
+def test_a_users_folder_is_moved_aside_and_java_gets_the_payloads_dll(sc, setups):
+    setup, payload = setups["new"], setups["payload"]
     plant(sc)
     put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6")
-    assert run_line(sc.pfx, rf"{put_setup(sc.pfx, setup)} /S /D={APP}") == 0
+    assert run_line(sc.pfx, rf"{setup} /S /D={APP}") == 0
     aside = sc.pfx.unix(ASIDE)
     assert (aside / "notes.txt").read_text() == "the user's\n"
     assert (aside / "GsmModemJar" / "Win32com.dll").read_bytes() == b"planted\n"
@@ -57,12 +41,12 @@ def test_a_users_folder_is_moved_aside_and_java_gets_the_payloads_dll(sc, config
     assert rf"moved aside: {PARENT} to {ASIDE}" in log
 
 
-def test_no_free_name_aside_ends_the_install_with_the_folder_untouched(sc, config, built):
-    setup, _ = built(config)
+def test_no_free_name_aside_ends_the_install_with_the_folder_untouched(sc, setups):
+    setup = setups["new"]
     plant(sc)
     for n in range(1, MOST_ASIDE + 1):
         folder(sc.pfx, rf"{PARENT}.before-setup-{n}")
-    assert run_line(sc.pfx, rf"{put_setup(sc.pfx, setup)} /S") == 2
+    assert run_line(sc.pfx, rf"{setup} /S") == 2
     assert tree(sc.pfx, PARENT) == ["gsmmodemjar/win32com.dll", "notes.txt"]
     assert sc.pfx.unix(rf"{SUPPORT_DIR}\Win32com.dll").read_bytes() == b"planted\n"
 

@@ -1,7 +1,7 @@
 """The uninstaller run again: after a run that a held file stopped part way, the next one, or an
 upgrade, still finds everything it needs."""
 import pytest
-from test_installer import installed, installers, setups  # noqa: F401 (the fixtures)
+from test_installer import installed
 
 from winesetup.installer import UNINSTALL, hold, install_log, run_line, uninstall_entry, uninstalled
 from winesetup.product import EXE
