@@ -10,8 +10,6 @@
 
 namespace {
 
-HANDLE ToHandle(std::uintptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
 // Closes a search on every path out, a name that outgrows memory among them.
 struct SearchGuard {
     HANDLE search;

@@ -168,14 +168,13 @@ std::uint32_t Win32Platform::OpenFileToRemove(const std::wstring &path, seam::Fi
 std::uint32_t Win32Platform::ReadOpenedFile(seam::FileHandle file, std::uint8_t *buffer,
                                             std::uint32_t size, std::uint32_t *read) {
     DWORD count = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, size, &count, nullptr))
-        return GetLastError();
+    if (!ReadFile(ToHandle(file), buffer, size, &count, nullptr)) return GetLastError();
     *read = count;
     return 0;
 }
 
 std::uint32_t Win32Platform::RemoveOpenedFile(seam::FileHandle file) {
-    HANDLE opened = reinterpret_cast<HANDLE>(file);
+    HANDLE opened = ToHandle(file);
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(opened, &info)) return GetLastError();
     // A read-only file refuses its deletion; zeros leave its times as they are.

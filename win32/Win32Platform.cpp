@@ -12,8 +12,6 @@ HKEY ToHkey(seam::RegKey key) {
     return reinterpret_cast<HKEY>(key);
 }
 
-HANDLE ToHandle(seam::ProcHandle handle) { return reinterpret_cast<HANDLE>(handle); }
-
 bool IsMissingFileError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
            error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH ||

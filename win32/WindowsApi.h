@@ -9,3 +9,8 @@
 #undef DeleteFile
 #undef MessageBox
 #undef SetCurrentDirectory
+
+#include <cstdint>
+
+// A handle as the seam carries it (a plain number), back to the system's type.
+inline HANDLE ToHandle(std::uintptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
