@@ -10,8 +10,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
+
+// Closes a file handle on every path out of the scope that opened it.
+struct FileCloser {
+    void operator()(HANDLE file) const { ::CloseHandle(file); }
+};
+using OpenedFile = std::unique_ptr<void, FileCloser>;
 
 inline std::uint32_t SetFileInfo(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void *info,
                                  DWORD size) {

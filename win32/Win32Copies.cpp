@@ -38,32 +38,18 @@ std::uint32_t Win32Platform::CopyIntoFile(const std::wstring &source, seam::File
     HANDLE from = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (from == INVALID_HANDLE_VALUE) return GetLastError();
-    DWORD error = 0;
-    try {
-        std::vector<char> buffer(64 * 1024);
-        for (;;) {
-            DWORD got = 0;
-            if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-                error = GetLastError();
-                break;
-            }
-            if (got == 0) break;
-            DWORD written = 0;
-            if (!WriteFile(ToHandle(file), buffer.data(), got, &written, nullptr)) {
-                error = GetLastError();
-                break;
-            }
-            if (written != got) {
-                error = ERROR_WRITE_FAULT;
-                break;
-            }
-        }
-    } catch (...) {
-        ::CloseHandle(from);
-        throw;
+    const OpenedFile opened(from);
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+            return GetLastError();
+        if (got == 0) return 0;
+        DWORD written = 0;
+        if (!WriteFile(ToHandle(file), buffer.data(), got, &written, nullptr))
+            return GetLastError();
+        if (written != got) return ERROR_WRITE_FAULT;
     }
-    ::CloseHandle(from);
-    return error;
 }
 
 std::uint32_t Win32Platform::CommitFile(seam::FileHandle file, const std::wstring &target,

@@ -17,12 +17,6 @@ struct LocalFreer {
 };
 using LocalSid = std::unique_ptr<void, LocalFreer>;
 
-// Closes a file handle on every path out of the scope that opened it.
-struct FileCloser {
-    void operator()(HANDLE file) const { ::CloseHandle(file); }
-};
-using OpenedFile = std::unique_ptr<void, FileCloser>;
-
 std::uint32_t ToSid(const std::wstring &text, LocalSid *sid) {
     PSID converted = nullptr;
     if (!ConvertStringSidToSidW(text.c_str(), &converted)) return GetLastError();
