@@ -31,6 +31,12 @@ def pytest_addoption(parser):
 
 def pytest_configure(config):
     config.addinivalue_line("markers", "only(*configs): runs in these configurations only")
+    config.addinivalue_line(
+        "markers",
+        "pe32: covers what can differ between the PE32 and the x86-64 build (the registry's views,"
+        " structures handed to Windows, callbacks, the x86 installer): the subset that the"
+        " emulated machine runs where the host runs no 32-bit code",
+    )
     config.addinivalue_line("markers", "xdist_group(name): the tests that one worker runs")
 
 

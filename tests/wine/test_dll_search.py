@@ -3,6 +3,8 @@ process loads after its entry point (the theme library with the window, the pict
 are not loaded; a program that leaves the search as it is loads them from the same folder."""
 import shutil
 
+import pytest
+
 from winesetup.install import RECORDS, folder, put_runtime, put_support_files
 from winesetup.product import EXE
 from winesetup.scenario import APP, JRE6
@@ -19,6 +21,7 @@ def loaded_by(sc, exe):
     )
 
 
+@pytest.mark.pe32
 def test_planted_dlls_are_not_loaded(sc):
     put_support_files(sc.pfx)
     put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6")

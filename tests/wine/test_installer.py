@@ -43,6 +43,7 @@ def copied_into(sc, home, payload):
         assert copy.is_file() and copy.read_bytes() == source.read_bytes(), f"{f} not in {home}"
 
 
+@pytest.mark.pe32
 def test_install_start_uninstall(sc, config, setups):
     """Silent install into the default folder with a registered runtime under Program Files,
     the launcher started from the shortcut's target, then the silent uninstall from the entry."""

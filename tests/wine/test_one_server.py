@@ -2,6 +2,8 @@
 started it; the lock goes with the server, so the first start after its end works at once."""
 import time
 
+import pytest
+
 from winesetup.install import put_launcher, put_runtime, put_support_files
 from winesetup.prepare import put_prepare_java, run_prepare_java_line
 from winesetup.product import TEXT_NO_RUNTIME, text_already_running
@@ -24,6 +26,7 @@ def servers(sc, count, ended=False, secs=15):
     return found[:count]
 
 
+@pytest.mark.pe32
 def test_two_starts_together(sc):
     lay_out(sc, 8000)
     first = sc.launch()
@@ -69,6 +72,7 @@ def test_two_installations(sc):
     sc.no_box()
 
 
+@pytest.mark.pe32
 def test_lock_is_not_inherited_by_what_the_server_starts(sc):
     """A program that the server starts inheriting its handles, and that outlives it, does not
     keep the installation locked."""
@@ -107,6 +111,7 @@ def test_one_lock_however_the_folder_is_spelled(sc):
     sc.exit(1, 5)
 
 
+@pytest.mark.pe32
 def test_running_answers_for_a_folder_with_a_trailing_backslash(sc):
     r"""Setup asks `/running "<folder>\"`, which reaches PrepareJava.exe as `<folder>"`: while the
     server runs the answer is 20, never "no server"."""

@@ -77,6 +77,7 @@ def test_letter_subkey(sc):
     sc.no_starts("jre14", "latest")
 
 
+@pytest.mark.pe32
 @pytest.mark.only("wow64")
 def test_runtime_only_in_64bit_view(sc, config):
     """A runtime registered only in the 64-bit view is invisible to the 32-bit launcher, which

@@ -22,6 +22,7 @@ def lay_out_blanks(sc, app, home, record):
     put_standin(sc.pfx, "C:\\", "decoy", name="Program.exe")
 
 
+@pytest.mark.pe32
 def test_blank_in_javahome(sc, config):
     """The runtime where its installer puts it: under C:\\Program Files (x86) on 64-bit Windows,
     with parentheses besides the blank."""
@@ -33,6 +34,7 @@ def test_blank_in_javahome(sc, config):
     sc.copied(home)
 
 
+@pytest.mark.pe32
 @pytest.mark.only("wow64")
 def test_runtimes_in_both_views(sc, config):
     """Both Javas under the same version names: the 32-bit one (32-bit view, under Program

@@ -131,6 +131,7 @@ def prepare_java_log(sc):
         return status, out.read().decode("utf-16-le").replace("\r\n", "\n")
 
 
+@pytest.mark.pe32
 def test_prepare_java_names_every_runtime_and_the_chosen_one(sc, config):
     put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6")
     put_runtime(sc.pfx, "1.8.0_401", r"C:\Java\jre8", "jre8")
@@ -146,6 +147,7 @@ def test_prepare_java_names_every_runtime_and_the_chosen_one(sc, config):
     assert "A server that is already running keeps its Java until it is restarted." in report
 
 
+@pytest.mark.pe32
 @pytest.mark.only("wow64")
 def test_prepare_java_says_a_64_bit_java_cannot_serve(sc, config):
     put_runtime(sc.pfx, "1.8.0_401", r"C:\Program Files\Java\jre8", "jre8", view="/reg:64")

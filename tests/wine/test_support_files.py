@@ -4,12 +4,15 @@ import shutil
 import subprocess
 import time
 
+import pytest
+
 from winesetup.install import TOOLS, folder, put_launcher, put_runtime, put_support_files
 from winesetup.product import TEXT_COPY_ERROR
 from winesetup.records import starts
 from winesetup.scenario import APP, COPIED_FILES, JRE6, RUNTIME_FILES
 
 
+@pytest.mark.pe32
 def test_support_files_copied(sc):
     put_support_files(sc.pfx)
     put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6")
@@ -36,6 +39,7 @@ def test_missing_support_folder(sc):
     assert sc.tree(JRE6) == RUNTIME_FILES
 
 
+@pytest.mark.pe32
 def test_missing_ext_folder(sc):
     put_support_files(sc.pfx)
     put_runtime(sc.pfx, "1.6.0_45", JRE6, "jre6")
@@ -106,6 +110,7 @@ def test_two_installations_wait_for_the_turn_of_another(sc):
     sc.no_box()
 
 
+@pytest.mark.pe32
 def test_turn_never_let_go(sc):
     """The holder keeps the turn past the launchers' wait while it writes its temporary: each
     launcher goes on without the turn in names of its own, leaves the holder's alone, and every

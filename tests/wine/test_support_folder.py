@@ -2,6 +2,8 @@
 left or planted there is moved aside as a whole, never taken over, and never reaches Java."""
 import shutil
 
+import pytest
+
 from winesetup.install import folder, put_runtime, tree
 
 from winesetup.installer import (
@@ -60,6 +62,7 @@ def support(sc):
     return out.read_bytes().decode("utf-16-le")
 
 
+@pytest.mark.pe32
 def test_wine_keeps_no_acl_so_setups_own_folder_is_moved_aside_too(sc):
     """On Windows the second run keeps the folder the first one made (its owner and protected
     DACL read back exactly) and replaces its files; Wine reads back a descriptor made up from

@@ -1,6 +1,7 @@
 """The uninstaller run again: after a run that a held file stopped part way, the next one, or an
 upgrade, still finds everything it needs."""
 import pytest
+
 from test_installer import installed
 
 from winesetup.installer import UNINSTALL, hold, install_log, run_line, uninstall_entry, uninstalled
@@ -11,6 +12,7 @@ APP = r"C:\Apps\Dovern SMS"
 PARTIAL = sorted([EXE.lower(), UNINSTALL, "uninstall-core.exe", "shipped.sha256", "install.log"])
 
 
+@pytest.mark.pe32
 @pytest.mark.parametrize("then", ["uninstall", "upgrade"])
 def test_partial_uninstall_runs_again(sc, request, then):
     """The launcher's file held open (a launcher left on a box, an antivirus): the uninstall ends
@@ -31,6 +33,7 @@ def test_partial_uninstall_runs_again(sc, request, then):
         assert installed(sc, APP, made["payload"])["InstallLocation"] == APP
 
 
+@pytest.mark.pe32
 def test_edited_file_survives_upgrade_and_uninstall(sc, request):
     """A shipped file that the administrator changed: the upgrade's uninstaller keeps it and Setup
     lays its own version beside it as .new, saying so; the uninstall keeps it too, with the folder

@@ -38,6 +38,11 @@ CONFIGS = {
 }  # fmt: skip
 
 
+# How much slower Windows programs run here than on a native host: WL_TIME_SCALE, which the
+# emulated machine sets. Waits and the upper bounds of timings stretch by it; lower bounds stay.
+TIME_SCALE = float(os.environ.get("WL_TIME_SCALE") or 1)
+
+
 def host_runs_pe32():
     try:
         return (

@@ -5,6 +5,8 @@ import subprocess
 import tempfile
 from pathlib import Path
 
+from .configs import TIME_SCALE
+
 SYSTEM_FOLDERS = ("drive_c/windows/system32", "drive_c/windows/syswow64")
 # By its path: "reg" alone goes through start.exe, whose ShellExecuteEx now and then fails.
 REG = r"C:\windows\system32\reg.exe"
@@ -42,7 +44,7 @@ class Prefix:
         with tempfile.TemporaryFile("w+", encoding="utf-8", errors="replace") as out:
             proc = self.popen(*args, env=env, stdout=out, stderr=out)
             try:
-                proc.wait(timeout)
+                proc.wait(timeout * TIME_SCALE)
             finally:
                 proc.kill()
             if check and proc.returncode:
@@ -70,7 +72,11 @@ def make_template(path, config, build):
     """A fresh prefix with fonts, an unmanaged X11 driver and no crash dialog."""
     pfx = Prefix(path, config, build)
     pfx.path.parent.mkdir(parents=True, exist_ok=True)
-    pfx.run("wineboot", "-i", timeout=180, check=False)
+    base = Path(os.environ.get("WL_PREFIX_BASE", "/nonexistent"), config.env["WINEARCH"])
+    if base.is_dir():  # made once per image in the emulated machine, where wineboot takes minutes
+        copy_prefix(Prefix(base, config, build), path)
+    else:
+        pfx.run("wineboot", "-i", timeout=180, check=False)
     # Debian's Wine does not find its own fonts; without them captions and boxes render wrong.
     pfx.unix(r"C:\windows\Fonts").mkdir(exist_ok=True)
     for ttf in Path("/usr/share/wine/fonts").glob("*.ttf"):

@@ -1,6 +1,7 @@
 """The stand-ins' records: each start of a runtime as the started program saw it."""
 import time
 
+from .configs import TIME_SCALE
 from .install import RECORDS
 from .product import MAIN_CLASS, class_path, server_cmdline
 
@@ -29,7 +30,7 @@ def all_starts(pfx):
 def wait_starts(pfx, name, secs, every=0.1):
     """The starts of record `name` once there is one, looking every `every` s for up to `secs`;
     [] if none came."""
-    deadline = time.monotonic() + secs
+    deadline = time.monotonic() + secs * TIME_SCALE
     while not (found := starts(pfx, name)) and time.monotonic() < deadline:
         time.sleep(every)
     return found

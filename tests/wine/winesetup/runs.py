@@ -4,6 +4,7 @@ import tempfile
 import time
 from pathlib import Path
 
+from .configs import TIME_SCALE
 from .install import TOOLS
 from .product import CAPTION, EXE
 
@@ -27,7 +28,7 @@ class Launch:
 
     def wait(self, secs):
         """The exit status once it has ended, waiting up to `secs`; None while it runs."""
-        deadline = time.monotonic() + secs
+        deadline = time.monotonic() + secs * TIME_SCALE
         while self.proc.poll() is None and time.monotonic() < deadline:
             time.sleep(0.05)
         if self.end_ms is None and self.proc.returncode is not None:
@@ -68,6 +69,7 @@ def box_reports(out):
 
 def answer_boxes(pfx, *args, timeout_ms=10000):
     """Runs msgbox.exe with `args` (see msgbox.cpp); answers its reports."""
+    timeout_ms = round(timeout_ms * TIME_SCALE)
     return box_reports(pfx.run(rf"{TOOLS}\msgbox.exe", "--timeout", str(timeout_ms), *args,
                                check=False)[1])  # fmt: skip
 
@@ -75,6 +77,7 @@ def answer_boxes(pfx, *args, timeout_ms=10000):
 def probe(pfx, *args, timeout_ms=10000, caption=CAPTION):
     """Runs window_probe.exe on the window `caption` with `args` (see window_probe.cpp); answers
     its exit status and its key=value lines as one dict."""
+    timeout_ms = round(timeout_ms * TIME_SCALE)
     rc, out = pfx.run(rf"{TOOLS}\window_probe.exe", "--timeout", str(timeout_ms), *args, caption,
                       check=False)  # fmt: skip
     return rc, dict(line.partition("=")[::2] for line in out.splitlines())
