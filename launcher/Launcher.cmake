@@ -19,7 +19,7 @@ target_include_directories(splash_picture PUBLIC ${CMAKE_SOURCE_DIR})
 # library's own.
 add_library(win32_platform OBJECT win32/Win32Platform.cpp win32/TerminateHandler.cpp
   win32/FolderIdentity.cpp win32/Win32Folders.cpp
-  win32/Win32Copies.cpp)
+  win32/Win32Copies.cpp win32/Win32Restart.cpp)
 target_link_libraries(win32_platform PUBLIC shared_core)
 
 enable_language(RC)
