@@ -23,7 +23,11 @@ bool PairRestartOperations(const std::vector<std::wstring> &strings,
     // A list's closing null read as one more, empty string.
     if (count % 2 == 1 && strings.back().empty()) --count;
     if (count % 2 == 1) return false;
-    for (std::size_t i = 0; i < count; i += 2) operations->push_back({strings[i], strings[i + 1]});
+    operations->resize(count / 2);
+    for (std::size_t i = 0; i < count / 2; ++i) {
+        (*operations)[i].source = strings[2 * i];
+        (*operations)[i].target = strings[2 * i + 1];
+    }
     return true;
 }
 
@@ -52,27 +56,30 @@ PrepareReport KeepAtRestart(seam::Platform &os, const std::wstring &folder) {
     if (!PairRestartOperations(strings, &operations))
         return {kFolderFailed, L"What Windows does at the next restart cannot be read: the list"
                                L" of PendingFileRenameOperations does not pair up."};
-    std::vector<std::wstring> kept;
-    std::vector<RestartOperation> takenBack;
-    for (const RestartOperation &operation : operations) {
-        if (InFolder(os, RestartPath(operation.source), folder) ||
-            InFolder(os, RestartPath(operation.target), folder)) {
-            takenBack.push_back(operation);
-            continue;
-        }
-        kept.push_back(operation.source);
-        kept.push_back(operation.target);
+    std::vector<bool> takenBack(operations.size());
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        takenBack[i] = InFolder(os, RestartPath(operations[i].source), folder) ||
+                       InFolder(os, RestartPath(operations[i].target), folder);
+        if (takenBack[i]) ++count;
     }
-    if (takenBack.empty())
+    if (count == 0)
         return {kFolderDone, L"Nothing in " + folder + L" was due at the next restart."};
+    std::vector<std::wstring> kept(2 * (operations.size() - count));
+    for (std::size_t i = 0, at = 0; i < operations.size(); ++i) {
+        if (takenBack[i]) continue;
+        kept[at++] = operations[i].source;
+        kept[at++] = operations[i].target;
+    }
     error = os.WriteRestartOperations(kept);
     std::wstring report;
     if (error)
         report = L"What Windows does at the next restart cannot be changed: " +
                  seam::DescribeError(os, error, L"");
-    for (const RestartOperation &operation : takenBack)
-        report += (report.empty() ? L"" : L"\r\n") +
-                  Describe(error ? L"the next restart still " : L"the next restart no longer ",
-                           RestartPath(operation.source), operation);
+    for (std::size_t i = 0; i < operations.size(); ++i)
+        if (takenBack[i])
+            report += (report.empty() ? L"" : L"\r\n") +
+                      Describe(error ? L"the next restart still " : L"the next restart no longer ",
+                               RestartPath(operations[i].source), operations[i]);
     return {error ? kFolderFailed : kFolderDone, report};
 }
