@@ -67,7 +67,8 @@ std::uint32_t DeletedAtRestart(seam::Platform &os, const std::wstring &folder,
     if (!PairRestartOperations(strings, &operations)) return 0;
     const auto deleted = [&](const std::wstring &path) {
         return std::any_of(operations.begin(), operations.end(), [&](const RestartOperation &op) {
-            return op.target.empty() && os.FoldedPath(RestartPath(op.source)) == os.FoldedPath(path);
+            return op.target.empty() &&
+                   os.FoldedPath(RestartPath(op.source)) == os.FoldedPath(path);
         });
     };
     if (!deleted(folder)) return 0;
@@ -81,8 +82,8 @@ std::uint32_t DeletedAtRestart(seam::Platform &os, const std::wstring &folder,
 
 PrepareReport CannotTell(seam::Platform &os, const std::wstring &what, std::uint32_t error,
                          const std::wstring &subject) {
-    return {kFolderFailed, L"Whether " + what + L" cannot be told: " +
-                               seam::DescribeError(os, error, subject)};
+    return {kFolderFailed,
+            L"Whether " + what + L" cannot be told: " + seam::DescribeError(os, error, subject)};
 }
 
 } // namespace
@@ -112,7 +113,8 @@ PrepareReport CheckLeftoverFolder(seam::Platform &os, const std::wstring &folder
     if (error) return CannotTell(os, what, error, folder);
     if (!names.empty()) {
         std::wstring list;
-        for (const std::wstring &name : names) list += (list.empty() ? L"" : L", ") + name;
+        for (const std::wstring &name : names)
+            list += (list.empty() ? L"" : L", ") + name;
         return {kFolderDone, L"Found what the uninstaller of an earlier installation left in " +
                                  folder + L" for the next restart to delete, with the folder: " +
                                  list + L". " + guarded};

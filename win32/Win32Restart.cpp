@@ -65,10 +65,10 @@ std::uint32_t Win32Platform::WriteRestartOperations(const std::vector<std::wstri
         return error == ERROR_FILE_NOT_FOUND ? 0 : static_cast<std::uint32_t>(error);
     }
     std::wstring data;
-    for (const std::wstring &text : strings) data.append(text).push_back(L'\0');
+    for (const std::wstring &text : strings)
+        data.append(text).push_back(L'\0');
     data.push_back(L'\0');
-    return static_cast<std::uint32_t>(
-        RegSetValueExW(key.get(), kPendingValue, 0, REG_MULTI_SZ,
-                       reinterpret_cast<const BYTE *>(data.data()),
-                       static_cast<DWORD>(data.size() * sizeof(wchar_t))));
+    return static_cast<std::uint32_t>(RegSetValueExW(
+        key.get(), kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(data.data()),
+        static_cast<DWORD>(data.size() * sizeof(wchar_t))));
 }

@@ -102,10 +102,17 @@ TEST(KeepAtRestart, TakesBackWhatTheRestartWouldDoInTheFolderAndNothingElse) {
     const std::vector<std::wstring> others = {
         L"\\??\\C:\\Program Files (x86)\\Dovern SMS Server 2\\uninstall.exe", L"",
         L"\\??\\UNC\\server\\share\\x.dll", L"!\\??\\C:\\Windows\\y.dll"};
-    os.restartOperations = {
-        L"\\??\\c:\\program files (x86)\\dovern sms server\\uninstall.exe", L"", others[0],
-        others[1], L"\\??\\" + kInProgramFiles, L"", others[2], others[3],
-        L"\\??\\C:\\Temp\\new.exe", L"!\\??\\" + kInProgramFiles + L"\\uninstall.exe", L""};
+    os.restartOperations = {L"\\??\\c:\\program files (x86)\\dovern sms server\\uninstall.exe",
+                            L"",
+                            others[0],
+                            others[1],
+                            L"\\??\\" + kInProgramFiles,
+                            L"",
+                            others[2],
+                            others[3],
+                            L"\\??\\C:\\Temp\\new.exe",
+                            L"!\\??\\" + kInProgramFiles + L"\\uninstall.exe",
+                            L""};
     const PrepareReport report = KeepAtRestart(os, kInProgramFiles);
     EXPECT_EQ(report.exitCode, kFolderDone);
     EXPECT_EQ(os.restartOperations, others);
