@@ -19,7 +19,7 @@ target_include_directories(splash_picture PUBLIC ${CMAKE_SOURCE_DIR})
 # library's own.
 add_library(win32_platform OBJECT win32/Win32Platform.cpp win32/TerminateHandler.cpp
   win32/FolderIdentity.cpp win32/Win32Folders.cpp
-  win32/Win32Copies.cpp)
+  win32/Win32Copies.cpp win32/Win32Restart.cpp)
 target_link_libraries(win32_platform PUBLIC shared_core)
 
 enable_language(RC)
@@ -39,6 +39,10 @@ add_executable(PrepareJava WIN32
 )
 target_link_libraries(PrepareJava PRIVATE preparejava_core win32_platform shared_core
   user32 advapi32)
+# GCC 12's link-time IPA-SRA stops with an internal compiler error on this
+# program's i686 build (binds_to_current_def_p, in a clone of
+# vector::emplace_back); the pass only shrinks arguments.
+target_link_options(PrepareJava PRIVATE -fno-ipa-sra)
 # The icon's raw resources lie with the launcher's.
 set_source_files_properties(preparejava/resources/PrepareJava.rc PROPERTIES
   INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/launcher/resources;${CMAKE_SOURCE_DIR}/preparejava/resources"

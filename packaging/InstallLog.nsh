@@ -6,6 +6,7 @@
 ; Needs PRODUCT and VERSION.
 
 !define REFUSED_LOG "$TEMP\DovernProfessionalSMSServer-setup.log"
+!include "${__FILEDIR__}/UninstallCommand.nsh"
 
 Var Log ; the open log, "" while none is
 Var LogPending ; what the run logged before its log was open
@@ -26,11 +27,23 @@ Var LogPending ; what the run logged before its log was open
   !endif
 !macroend
 
-; Starts the run's log with its heading. `what`: Setup or Uninstaller.
+; Starts the run's log with its heading. `what`: Setup or Uninstaller. The
+; uninstaller runs from a copy that uninstall.exe starts; the command line that
+; the administrator gave uninstall.exe comes in ${UNINSTALL_COMMAND}, which
+; the uninstaller takes out of its environment, so that nothing it starts sees
+; it.
 !macro LogStart what
   ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6
   StrCpy $Log ""
-  StrCpy $LogPending "==== ${what} of ${PRODUCT} ${VERSION}, $2-$1-$0 $4:$5:$6, command line: $CMDLINE$\r$\n"
+  StrCpy $7 $CMDLINE
+  !ifdef __UNINSTALL__
+    ReadEnvStr $8 ${UNINSTALL_COMMAND}
+    ${If} $8 != ""
+      StrCpy $7 $8
+      System::Call 'kernel32::SetEnvironmentVariableW(w "${UNINSTALL_COMMAND}", p 0)'
+    ${EndIf}
+  !endif
+  StrCpy $LogPending "==== ${what} of ${PRODUCT} ${VERSION}, $2-$1-$0 $4:$5:$6, command line: $7$\r$\n"
 !macroend
 
 !macro LogFunctions UN

@@ -97,6 +97,8 @@ Var NewFiles ; those files' .new names, one a line
 Var Failed ; the uninstaller's count of what it could not remove
 Var Upgrade ; not empty when Setup runs the uninstaller to lay a new version
 Var Kept ; what the uninstaller kept and why, folder by folder
+Var Leftover ; not empty when $INSTDIR holds what this product's uninstaller left
+Var Found ; PrepareJava.exe /leftover's report on it
 
 !include "InstallLog.nsh"
 !include "SupportFolder.nsh"
@@ -236,14 +238,16 @@ Function IsRoot
   ${EndIf}
 FunctionEnd
 
-; Setup installs into this product's installation (an upgrade in its folder)
-; or into a folder of its own: never a root, nor a folder that holds anything,
-; whose files Setup would mix with its own and whose access rights it did not
-; set. One installation per machine, so that none is left without its
-; uninstaller.
+; Setup installs into this product's installation (an upgrade in its folder),
+; into what its uninstaller left there (PrepareJava.exe /leftover: where only
+; administrators could have changed it), or into a folder of its own: never a
+; root, nor a folder that holds anything else, whose files Setup would mix
+; with its own and whose access rights it did not set. One installation per
+; machine, so that none is left without its uninstaller.
 Function CheckTarget
   Call TrimInstDir
   StrCpy $Earlier ""
+  StrCpy $Leftover ""
   Call IsRoot
   ${If} $0 == 1
     !insertmacro Refuse "Setup installs into a folder of its own, not into the root of a drive or share:$\r$\n$INSTDIR\$\r$\nChoose a folder such as $PROGRAMFILES32\${INSTALL_FOLDER}."
@@ -274,6 +278,18 @@ Function CheckTarget
     ${Loop}
     FindClose $0
     ${If} $2 != 0
+      nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /leftover "$INSTDIR" "$PROGRAMFILES" "$PROGRAMFILES32" "$PROGRAMFILES64"'
+      Pop $0
+      Pop $Found
+      ${If} $0 == 0
+        StrCpy $Leftover 1
+        StrCpy $2 0
+      ${Else}
+        Push $Found
+        Call LogReport
+      ${EndIf}
+    ${EndIf}
+    ${If} $2 != 0
       !insertmacro Refuse "The folder already holds files, and Setup installs only into a new folder of its own or over this product's installation:$\r$\n$INSTDIR$\r$\nChoose another folder, such as $INSTDIR\${INSTALL_FOLDER}."
     ${EndIf}
     ${If} ${FileExists} "$INSTDIR"
@@ -282,6 +298,44 @@ Function CheckTarget
     ${EndIf}
   ${EndIf}
   Call RefuseWhileRunning
+FunctionEnd
+
+; Into what this product's uninstaller left, as over an earlier version: what
+; the server wrote stays, a shipped file that stayed (changed since) keeps its
+; place with this version's beside it (the Shipped macro), and no restart
+; deletes what Setup lays there: the uninstaller left its own running file,
+; and the folder with it, to the next restart.
+Function TakeLeftover
+  !insertmacro Log "Setup installs into what an earlier installation left there, as over an earlier version: what the server wrote stays as it is, a shipped file changed since stays with this version's beside it."
+  Push $Found
+  Call LogReport
+  nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /keepatrestart "$INSTDIR"'
+  Pop $0
+  Call LogReport
+  ${If} $0 != 0
+    !insertmacro Fail "Windows would still remove files in$\r$\n$INSTDIR$\r$\nat the next restart: PrepareJava.exe ended with $0 (see the log)."
+  ${EndIf}
+  ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+    Return
+  ${EndIf}
+  Delete "$INSTDIR\uninstall.exe"
+  ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+    !insertmacro Log "Replaced the earlier uninstall.exe, which was left for the next restart to delete."
+    Return
+  ${EndIf}
+  ; Still running: Windows renames a running program's file, never deletes it.
+  StrCpy $0 1
+  ${DoWhile} ${FileExists} "$INSTDIR\uninstall.exe.old-$0"
+    IntOp $0 $0 + 1
+  ${Loop}
+  ClearErrors
+  Rename "$INSTDIR\uninstall.exe" "$INSTDIR\uninstall.exe.old-$0"
+  ${If} ${Errors}
+    !insertmacro Fail "the earlier uninstall.exe in$\r$\n$INSTDIR$\r$\ncan be neither replaced nor put aside."
+  ${EndIf}
+  Delete /REBOOTOK "$INSTDIR\uninstall.exe.old-$0"
+  !insertmacro Log "Put the earlier uninstall.exe aside, still running, as uninstall.exe.old-$0: Windows deletes it at the next restart."
+  SetRebootFlag false
 FunctionEnd
 
 Section
@@ -312,7 +366,11 @@ Section
     ${EndIf}
     !insertmacro Log "Version $Earlier, installed there, was removed first."
   ${EndIf}
-  ${If} $Earlier == ""
+  ${If} $Leftover != ""
+    Push "$INSTDIR\install.log"
+    Call LogOpen
+    Call TakeLeftover
+  ${ElseIf} $Earlier == ""
   ${OrIfNot} ${FileExists} "$INSTDIR\*"
     ; Made new, with the protected ACL where Program Files gives none; a
     ; folder that is there already and Setup did not make fails here.
@@ -399,8 +457,8 @@ Section
   ${If} $JavaStatus == 0
     !insertmacro Log "Java is prepared for the server."
   ${ElseIf} $JavaStatus == 1
+    ; The Finish page says so.
     !insertmacro Log "No Java for the server yet (see above); everything else is installed."
-    MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT} is installed, but no 32-bit Java Runtime Environment 1.5 or later was found for it.$\r$\n$\r$\nInstall one, then start $\"${PREPARE_LINK}$\" in the Start menu." /SD IDOK
   ${Else}
     !insertmacro Log "Java could not be prepared: PrepareJava.exe ended with $JavaStatus (see above). Start $\"${PREPARE_LINK}$\" in the Start menu once the cause is removed."
     MessageBox MB_OK|MB_ICONEXCLAMATION "${PRODUCT} is installed, but Java could not be prepared for it (details in $INSTDIR\install.log). Without the support files in Java the server has no serial ports.$\r$\n$\r$\nStart $\"${PREPARE_LINK}$\" in the Start menu once the cause is removed." /SD IDOK

@@ -20,6 +20,7 @@ SetDateSave off
 
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include "${__FILEDIR__}/UninstallCommand.nsh"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -68,6 +69,11 @@ Section
   ${If} ${Errors}
     !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be copied from$\r$\n$EXEDIR\${CORE}$\r$\ninto$\r$\n$PLUGINSDIR"
   ${EndIf}
+  ; The uninstaller's log names the command line given here, whatever it
+  ; holds (through a register: quotes in it would end a quoted argument);
+  ; its own is this program's choice.
+  StrCpy $R9 $CMDLINE
+  System::Call 'kernel32::SetEnvironmentVariableW(w "${UNINSTALL_COMMAND}", w R9)'
   StrCpy $0 ""
   ExecWait '"$PLUGINSDIR\${CORE}" $R0 _?=$EXEDIR' $0
   ${If} ${Errors}

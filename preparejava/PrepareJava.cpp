@@ -1,7 +1,9 @@
 #include "preparejava/PrepareJava.h"
 
 #include "preparejava/JavaReport.h"
+#include "preparejava/LeftoverFolder.h"
 #include "preparejava/ProtectedFolder.h"
+#include "preparejava/RestartOperations.h"
 #include "preparejava/ServerRunsReport.h"
 #include "preparejava/ShippedFiles.h"
 #include "preparejava/SupportFolder.h"
@@ -25,6 +27,9 @@ constexpr ModeSwitch kModeSwitches[] = {
     {L"/support", Mode::Support, 1, L" <folder holding the support files>"},
     {L"/protectedfolder", Mode::ProtectedFolder, 1, L" <folder>"},
     {L"/removeshipped", Mode::RemoveShipped, 2, L" <installation folder> <list file>"},
+    {L"/leftover", Mode::Leftover, 4,
+     L" <installation folder> <Program Files> <Program Files (x86)> <64-bit Program Files>"},
+    {L"/keepatrestart", Mode::KeepAtRestart, 1, L" <installation folder>"},
 };
 
 bool IsSwitch(const std::wstring &argument, const wchar_t *name) {
@@ -79,6 +84,11 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
         return MakeProtectedFolder(os, request.folder);
     case PrepareRequest::Mode::RemoveShipped:
         return RemoveShippedFiles(os, request.folder, request.operands[1]);
+    case PrepareRequest::Mode::Leftover:
+        return CheckLeftoverFolder(os, request.folder,
+                                   {request.operands.begin() + 1, request.operands.end()});
+    case PrepareRequest::Mode::KeepAtRestart:
+        return KeepAtRestart(os, request.folder);
     case PrepareRequest::Mode::Usage:
         break;
     }

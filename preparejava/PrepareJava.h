@@ -24,7 +24,16 @@ inline constexpr int kWrongUsage = 64;  // arguments it does not know
 
 // What the arguments ask for.
 struct PrepareRequest {
-    enum class Mode { Prepare, ServerRuns, Support, ProtectedFolder, RemoveShipped, Usage };
+    enum class Mode {
+        Prepare,
+        ServerRuns,
+        Support,
+        ProtectedFolder,
+        RemoveShipped,
+        Leftover,
+        KeepAtRestart,
+        Usage
+    };
     Mode mode = Mode::Usage;
     bool toOutput = false; // the report goes to standard output instead of a box
     std::wstring folder;   // the installation's folder, for ServerRuns
@@ -36,9 +45,10 @@ struct PrepareRequest {
 // its operands: "/log", "/running <installation folder>", and Setup's and the
 // uninstaller's folder modes "/support <folder holding the support files>",
 // "/protectedfolder <folder>", "/removeshipped <installation folder> <list
-// file>". Any argument asks for
-// standard output, also when it is wrong: a box that no one sees would hold a
-// silent install.
+// file>", "/leftover <installation folder> <three Program Files folders>",
+// "/keepatrestart <installation folder>". Any argument asks for standard
+// output, also when it is wrong: a box that no one sees would hold a silent
+// install.
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments);
 
 // A path operand without trailing separators and blanks, and without the

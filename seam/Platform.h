@@ -179,6 +179,17 @@ public:
     virtual std::uint32_t ListFiles(const std::wstring &folder, const std::wstring &pattern,
                                     std::vector<std::wstring> *names) = 0;
 
+    // What Windows does to files at the next restart, as MoveFileEx records it
+    // in the REG_MULTI_SZ value PendingFileRenameOperations of
+    // HKLM\SYSTEM\CurrentControlSet\Control\Session Manager: its strings in
+    // order, pairs of a source and a target ("" for a deletion), each empty one
+    // kept. Answers 0 and sets `*strings` (empty when there is no value), or an
+    // error number.
+    virtual std::uint32_t ReadRestartOperations(std::vector<std::wstring> *strings) = 0;
+    // Writes those strings back in place of the value; none removes it. Answers
+    // 0 or an error number.
+    virtual std::uint32_t WriteRestartOperations(const std::vector<std::wstring> &strings) = 0;
+
     // Processes (kernel32).
 
     // Starts `commandLine` without waiting, with window style `showWindow` and

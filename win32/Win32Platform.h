@@ -46,6 +46,8 @@ public:
     std::uint32_t DiscardFile(seam::FileHandle file) override;
     std::uint32_t ListFiles(const std::wstring &folder, const std::wstring &pattern,
                             std::vector<std::wstring> *names) override;
+    std::uint32_t ReadRestartOperations(std::vector<std::wstring> *strings) override;
+    std::uint32_t WriteRestartOperations(const std::vector<std::wstring> &strings) override;
 
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                std::uint32_t creationFlags, seam::ProcHandle *process,

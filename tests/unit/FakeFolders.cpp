@@ -114,3 +114,16 @@ std::uint32_t FakePlatform::ReadWholeFile(const std::wstring &path, std::string 
     *content = FileContent(path);
     return 0;
 }
+
+std::uint32_t FakePlatform::ReadRestartOperations(std::vector<std::wstring> *strings) {
+    strings->clear();
+    if (Record("ReadRestartOperations")) return seam::kErrorAccessDenied;
+    *strings = restartOperations;
+    return 0;
+}
+
+std::uint32_t FakePlatform::WriteRestartOperations(const std::vector<std::wstring> &strings) {
+    if (Record("WriteRestartOperations")) return seam::kErrorAccessDenied;
+    restartOperations = strings;
+    return 0;
+}

@@ -154,6 +154,8 @@ public:
     std::uint32_t DiscardFile(seam::FileHandle file) override;
     std::uint32_t ListFiles(const std::wstring &folder, const std::wstring &pattern,
                             std::vector<std::wstring> *names) override;
+    std::uint32_t ReadRestartOperations(std::vector<std::wstring> *strings) override;
+    std::uint32_t WriteRestartOperations(const std::vector<std::wstring> &strings) override;
     std::uint32_t StartProcess(const std::wstring &commandLine, int showWindow,
                                std::uint32_t creationFlags, seam::ProcHandle *process,
                                std::uint32_t *processId) override;
@@ -233,6 +235,9 @@ public:
     std::set<std::wstring> unreadableSecurity; // whose owner or DACL cannot be read
     std::set<std::wstring> filesInUse;         // open elsewhere for writing: sharing violation
     std::set<std::wstring> undeletableFiles;   // removing them is denied
+    // PendingFileRenameOperations: the strings as MoveFileEx left them; none when
+    // the value is absent.
+    std::vector<std::wstring> restartOperations;
     std::vector<std::pair<std::wstring, std::optional<seam::FolderSecurity>>> foldersMade;
     std::vector<std::pair<std::wstring, std::wstring>> renames;                 // from, to
     std::map<seam::FileHandle, std::pair<std::wstring, std::size_t>> openFiles; // path, position
