@@ -67,6 +67,8 @@ VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
+!define MUI_CUSTOMFUNCTION_GUIEND RemoveWorkFolder
+!define MUI_CUSTOMFUNCTION_UNGUIEND un.RemoveWorkFolder
 
 Var UnFinishTitle ; the uninstaller's last page
 Var UnFinishText
@@ -99,6 +101,11 @@ Var Upgrade ; not empty when Setup runs the uninstaller to lay a new version
 Var Kept ; what the uninstaller kept and why, folder by folder
 
 !include "InstallLog.nsh"
+!include "WorkFolder.nsh"
+!insertmacro WorkFolderFunctions ""
+!insertmacro WorkFolderFunctions "un."
+!insertmacro WorkFolderPrepareJava ""
+!insertmacro WorkFolderPrepareJava "un."
 !include "SupportFolder.nsh"
 
 ; Ends a run that has changed nothing yet: says why, in the box and in the log.
@@ -106,6 +113,7 @@ Var Kept ; what the uninstaller kept and why, folder by folder
   !insertmacro Log "Refused, nothing changed: ${text}"
   ${If} $OnPage != 1
     !insertmacro LogCall LogRefused
+    !insertmacro LogCall RemoveWorkFolder
   ${EndIf}
   MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
   Abort
@@ -130,14 +138,43 @@ Var Kept ; what the uninstaller kept and why, folder by folder
   ${EndIf}
 !macroend
 
+; The run's working folder (WorkFolder.nsh) with this version's PrepareJava.exe
+; in it; refused when it cannot be made.
+!macro OwnWorkFolder what
+  !insertmacro LogCall MakeWorkFolder
+  ${If} $0 != 0
+    !insertmacro Refuse "${what} could not make its working folder in ${WORK_FOLDER_PARENT} (error $0)."
+  ${EndIf}
+  ClearErrors
+  File "/oname=$Work\PrepareJava.exe" "${PREPAREJAVA}"
+  ${If} ${Errors}
+    !insertmacro Refuse "${what} could not write PrepareJava.exe into its working folder:$\r$\n$Work"
+  ${EndIf}
+!macroend
+
+; The working folder goes whenever the run ends: done, failed, cancelled.
+Function .onInstSuccess
+  Call RemoveWorkFolder
+FunctionEnd
+Function .onInstFailed
+  Call RemoveWorkFolder
+FunctionEnd
+Function un.onUninstSuccess
+  Call un.RemoveWorkFolder
+FunctionEnd
+Function un.onUninstFailed
+  Call un.RemoveWorkFolder
+FunctionEnd
+
 !macro Checks UN what
 ; The installation's lock says whether its server runs; PrepareJava.exe, the
 ; run's own copy, computes the lock's name as the launcher does. Anything but
 ; "surely not running" refuses.
 Function ${UN}RefuseWhileRunning
-  nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /running "$INSTDIR"'
-  Pop $1
-  Pop $2
+  Push '/running "$INSTDIR"'
+  Call ${UN}RunPrepareJava
+  StrCpy $2 $1
+  StrCpy $1 $0
   ${If} $1 == 20
     !insertmacro Refuse "The server of this installation is running:$\r$\n$INSTDIR$\r$\n${what} changes nothing while it runs, for this user or another one: close the server first."
   ${ElseIf} $1 != 0
@@ -197,8 +234,7 @@ Function .onInit
     ReadRegStr $0 HKLM "${UNINST_KEY}" InstallLocation
     ${IfThen} $0 != "" ${|} StrCpy $INSTDIR $0 ${|}
   ${EndIf}
-  InitPluginsDir
-  File "/oname=$PLUGINSDIR\PrepareJava.exe" "${PREPAREJAVA}"
+  !insertmacro OwnWorkFolder "Setup"
   ; The folder given with /D= or the registered one: refused here at once,
   ; before any page shows.
   Call CheckTarget
@@ -393,8 +429,10 @@ Section
   ; The runtime that the launcher will choose gets the support files now,
   ; while Setup runs as administrator.
   !insertmacro Log "Preparing Java (PrepareJava.exe /log):"
-  nsExec::ExecToStack '"$INSTDIR\PrepareJava.exe" /log'
-  Pop $JavaStatus
+  Push "/log"
+  Call RunPrepareJava
+  StrCpy $JavaStatus $0
+  Push $1
   Call LogReport
   ${If} $JavaStatus == 0
     !insertmacro Log "Java is prepared for the server."
@@ -422,8 +460,7 @@ Function un.onInit
   !insertmacro AdminOnly "The uninstaller"
   ; Its own PrepareJava.exe: nothing of the installation decides, so that a
   ; run left part way can always be run again.
-  InitPluginsDir
-  File "/oname=$PLUGINSDIR\PrepareJava.exe" "${PREPAREJAVA}"
+  !insertmacro OwnWorkFolder "The uninstaller"
   Call un.TrimInstDir
   Call un.RefuseWhileRunning
   StrCpy $Upgrade ""
@@ -525,8 +562,9 @@ Section Uninstall
   ; Each shipped file only while it is as shipped: one changed since stays.
   ${If} ${FileExists} "$INSTDIR\${LIST}"
     !insertmacro Log "The server's files (PrepareJava.exe /removeshipped):"
-    nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /removeshipped "$INSTDIR" "$INSTDIR\${LIST}"'
-    Pop $0
+    Push '/removeshipped "$INSTDIR" "$INSTDIR\${LIST}"'
+    Call un.RunPrepareJava
+    Push $1
     Call un.LogReport
     ${If} $0 != 0
       !insertmacro Log "Some of the server's files could not be removed: PrepareJava.exe ended with $0 (see above)."

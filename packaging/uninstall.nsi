@@ -2,9 +2,9 @@
 ; (uninstall-core.exe beside it) and returns only once it has ended, with its
 ; exit status: 0 removed, 2 refused or not complete.
 ; An NSIS uninstaller started without _?= copies itself to the temporary folder,
-; starts the copy and returns 0 at once; so this program copies it into a
-; folder of its own, runs it there with _?= naming this folder and the
-; arguments it was given, and waits. The uninstaller can then delete its own
+; starts the copy and returns 0 at once; so this program copies it into its
+; working folder, which only administrators can write (WorkFolder.nsh), runs it
+; there with _?= naming this folder and the arguments it was given, and waits. The uninstaller can then delete its own
 ; file from the installation, and moves this one out of it.
 ; tools/build_installer.sh builds it and defines PRODUCT, PUBLISHER, VERSION,
 ; VERSION_NUMBERS, ICON, CORE (the uninstaller's file name) and OUTFILE.
@@ -20,6 +20,9 @@ SetDateSave off
 
 !include LogicLib.nsh
 !include FileFunc.nsh
+!addincludedir "${__FILEDIR__}"
+!include "WorkFolder.nsh"
+!insertmacro WorkFolderFunctions ""
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -39,6 +42,7 @@ VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "${text}"
   ${EndIf}
+  Call RemoveWorkFolder
   SetErrorLevel 2
   Quit
 !macroend
@@ -62,17 +66,25 @@ Section
   ${IfNot} ${FileExists} "$EXEDIR\${CORE}"
     !insertmacro Refuse "The uninstaller of ${PRODUCT} is missing:$\r$\n$EXEDIR\${CORE}"
   ${EndIf}
-  InitPluginsDir
+  Call MakeWorkFolder
+  ${If} $0 != 0
+    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not make its working folder in ${WORK_FOLDER_PARENT} (error $0)."
+  ${EndIf}
   ClearErrors
-  CopyFiles /SILENT "$EXEDIR\${CORE}" "$PLUGINSDIR\${CORE}"
+  CopyFiles /SILENT "$EXEDIR\${CORE}" "$Work\${CORE}"
   ${If} ${Errors}
-    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be copied from$\r$\n$EXEDIR\${CORE}$\r$\ninto$\r$\n$PLUGINSDIR"
+    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be copied from$\r$\n$EXEDIR\${CORE}$\r$\ninto$\r$\n$Work"
   ${EndIf}
   StrCpy $0 ""
-  ExecWait '"$PLUGINSDIR\${CORE}" $R0 _?=$EXEDIR' $0
+  ExecWait '"$Work\${CORE}" $R0 _?=$EXEDIR' $0
   ${If} ${Errors}
   ${OrIf} $0 == ""
-    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be started:$\r$\n$PLUGINSDIR\${CORE}"
+    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be started:$\r$\n$Work\${CORE}"
   ${EndIf}
+  ; This program's file may lie here now, moved out of the installation: it
+  ; goes with the folder, at the next restart on Windows while it runs.
+  Push $0
+  Call RemoveWorkFolder
+  Pop $0
   SetErrorLevel $0
 SectionEnd

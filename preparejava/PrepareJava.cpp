@@ -40,14 +40,24 @@ bool IsSwitch(const std::wstring &argument, const wchar_t *name) {
 
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments) {
     PrepareRequest request;
-    if (arguments.empty()) return {Mode::Prepare, false, L"", {}};
+    if (arguments.empty()) return {Mode::Prepare, false, L"", {}, {}};
     request.toOutput = true;
+    std::size_t first = 0;
+    if (IsSwitch(arguments[0], L"/report") && arguments.size() > 1) {
+        request.reportFile = PathArgument(arguments[1]);
+        if (request.reportFile.empty()) return request;
+        first = 2;
+    }
+    if (first == arguments.size()) return request;
     for (const ModeSwitch &mode : kModeSwitches) {
-        if (!IsSwitch(arguments[0], mode.name)) continue;
-        if (arguments.size() != 1 + mode.operands) return request;
-        for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (!IsSwitch(arguments[first], mode.name)) continue;
+        if (arguments.size() != first + 1 + mode.operands) return request;
+        for (std::size_t i = first + 1; i < arguments.size(); ++i) {
             request.operands.push_back(PathArgument(arguments[i]));
-            if (request.operands.back().empty()) return {Mode::Usage, true, L"", {}};
+            if (request.operands.back().empty()) {
+                request.operands.clear();
+                return request;
+            }
         }
         request.mode = mode.mode;
         if (!request.operands.empty()) request.folder = request.operands[0];
@@ -82,10 +92,11 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
     case PrepareRequest::Mode::Usage:
         break;
     }
-    std::wstring usage = L"Usage: PrepareJava.exe [/log]";
+    std::wstring usage = L"Usage: PrepareJava.exe [/report <file>] [/log]";
     for (const ModeSwitch &mode : kModeSwitches)
         if (mode.operands > 0)
-            usage += std::wstring(L"\r\n       PrepareJava.exe ") + mode.name + mode.operandNames;
+            usage += std::wstring(L"\r\n       PrepareJava.exe [/report <file>] ") + mode.name +
+                     mode.operandNames;
     return {kWrongUsage, usage};
 }
 

@@ -30,13 +30,17 @@ struct PrepareRequest {
     std::wstring folder;   // the installation's folder, for ServerRuns
     // What follows the mode's switch.
     std::vector<std::wstring> operands{};
+    // Set: the report goes into this file, made new, instead of standard output. Setup starts the
+    // program itself and reads the file from its working folder: no console
+    // helper, no pipe.
+    std::wstring reportFile{};
 };
 
 // No arguments (a box), or a mode's switch (letter case does not matter) and
 // its operands: "/log", "/running <installation folder>", and Setup's and the
 // uninstaller's folder modes "/support <folder holding the support files>",
 // "/protectedfolder <folder>", "/removeshipped <installation folder> <list
-// file>". Any argument asks for
+// file>"; each may follow "/report <file>". Any argument asks for
 // standard output, also when it is wrong: a box that no one sees would hold a
 // silent install.
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments);

@@ -33,6 +33,19 @@ TEST(PrepareJavaArguments, BoxLogOrTheServerQuestionAndNothingElse) {
     EXPECT_EQ(RunPrepareJava(os, ReadPrepareArguments({L"/x"})).exitCode, kWrongUsage);
 }
 
+TEST(PrepareJavaArguments, ReportFileComesFirstAndTakesAnyMode) {
+    const PrepareRequest running =
+        ReadPrepareArguments({L"/REPORT", L"C:\\Windows\\Temp\\w\\r.txt", L"/running", L"C:\\A\\"});
+    EXPECT_EQ(running.mode, Mode::ServerRuns);
+    EXPECT_EQ(running.reportFile, L"C:\\Windows\\Temp\\w\\r.txt");
+    EXPECT_EQ(running.folder, L"C:\\A");
+    EXPECT_EQ(ReadPrepareArguments({L"/report", L"r.txt", L"/log"}).mode, Mode::Prepare);
+    for (const auto &wrong : std::vector<std::vector<std::wstring>>{
+             {L"/report"}, {L"/report", L"r.txt"}, {L"/report", L"\""}, {L"/log", L"/report", L"r"},
+             {L"/report", L"r.txt", L"/running", L"\""}})
+        EXPECT_EQ(ReadPrepareArguments(wrong).mode, Mode::Usage);
+}
+
 // Under nsExec no one would see a box, and a silent install would wait for it.
 TEST(PrepareJavaArguments, WrongArgumentsAreAnsweredOnTheOutputNeverInABox) {
     for (const auto &wrong : std::vector<std::vector<std::wstring>>{

@@ -1,0 +1,105 @@
+; The working folder of Setup and of the uninstaller: everything they run or
+; read while elevated (PrepareJava.exe, uninstall-core.exe, the support files
+; before they are laid) is put there first and used from there. It is made new
+; below $WINDIR\Temp, where users may create but neither delete nor rename what
+; others made, with the descriptor below in the creating call: owner
+; Administrators; protected; Administrators and SYSTEM full control, inherited
+; by all made inside. No unelevated process can write into it, replace it by
+; path, or put anything there. tests/unit/WorkFolderTest.cpp checks this
+; descriptor. Needs LogicLib.
+
+!define WORK_FOLDER_SDDL "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)"
+!define WORK_FOLDER_PARENT "$WINDIR\Temp"
+!define WORK_REPORT "report.txt"
+; CreateDirectoryW's error for a name that is taken: the next name is tried.
+!define WORK_NAME_TAKEN 183
+!define WORK_NAME_TRIES 100
+
+Var Work ; the working folder, "" while there is none
+
+!macro WorkFolderFunctions UN
+; Makes the working folder, ${WORK_FOLDER_PARENT}\DovernSetup-<n>, never one
+; that stands there already. Out: $Work, and $0: 0 or the error number (then
+; $Work is "").
+Function ${UN}MakeWorkFolder
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $Work ""
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${WORK_FOLDER_SDDL}", i 1, *p .r1, p 0) i .r0 ?e'
+  Pop $2
+  ${If} $0 == 0
+    StrCpy $0 $2
+  ${Else}
+    ; SECURITY_ATTRIBUTES: nLength, lpSecurityDescriptor, bInheritHandle; the
+    ; pointer is 8-aligned on x86-64 (24 bytes), not on x86 (12).
+    !if ${NSIS_PTR_SIZE} > 4
+      System::Call '*(&l4, i 0, p r1, i 0, i 0) p .r3'
+    !else
+      System::Call '*(&l4, p r1, i 0) p .r3'
+    !endif
+    System::Call 'kernel32::GetTickCount() i .r4'
+    IntOp $4 $4 & 0xFFFFFF
+    StrCpy $2 0
+    ${Do}
+      IntOp $2 $2 + 1
+      IntOp $4 $4 + 1
+      System::Call 'kernel32::CreateDirectoryW(w "${WORK_FOLDER_PARENT}\DovernSetup-$4", p r3) i .r0 ?e'
+      Pop $1
+      ${If} $0 != 0
+        StrCpy $Work "${WORK_FOLDER_PARENT}\DovernSetup-$4"
+        StrCpy $0 0
+        ${ExitDo}
+      ${EndIf}
+      StrCpy $0 $1
+      ${IfThen} $1 != ${WORK_NAME_TAKEN} ${|} ${ExitDo} ${|}
+    ${LoopUntil} $2 >= ${WORK_NAME_TRIES}
+    System::Free $3
+    System::Call 'kernel32::LocalFree(p r1)'
+  ${EndIf}
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; Removes the working folder and all in it, once the run no longer needs it.
+Function ${UN}RemoveWorkFolder
+  ${If} $Work != ""
+    SetOutPath "$TEMP"
+    RMDir /r /REBOOTOK "$Work"
+    StrCpy $Work ""
+  ${EndIf}
+FunctionEnd
+
+!macroend
+
+!macro WorkFolderPrepareJava UN
+; Runs the working folder's PrepareJava.exe with the arguments on the stack,
+; its report into a file there. Out: $0 its status ("error" when it did not
+; start), $1 its report.
+Function ${UN}RunPrepareJava
+  Exch $2
+  Push $3
+  Push $4
+  Delete "$Work\${WORK_REPORT}"
+  ClearErrors
+  ExecWait '"$Work\PrepareJava.exe" /report "$Work\${WORK_REPORT}" $2' $0
+  ${IfThen} ${Errors} ${|} StrCpy $0 "error" ${|}
+  StrCpy $1 ""
+  ClearErrors
+  FileOpen $3 "$Work\${WORK_REPORT}" r
+  ${IfNot} ${Errors}
+    ${Do}
+      FileReadUTF16LE $3 $4
+      ${IfThen} ${Errors} ${|} ${ExitDo} ${|}
+      StrCpy $1 "$1$4"
+    ${Loop}
+    FileClose $3
+  ${EndIf}
+  Pop $4
+  Pop $3
+  Pop $2
+FunctionEnd
+!macroend
