@@ -169,8 +169,12 @@ FunctionEnd
 !macro Checks UN what
 ; The installation's lock says whether its server runs; PrepareJava.exe, the
 ; run's own copy, computes the lock's name as the launcher does. Anything but
-; "surely not running" refuses.
+; "surely not running" refuses. No folder there, no server of it: no question
+; to ask.
 Function ${UN}RefuseWhileRunning
+  ${IfNot} ${FileExists} "$INSTDIR\*"
+    Return
+  ${EndIf}
   Push '/running "$INSTDIR"'
   Call ${UN}RunPrepareJava
   StrCpy $2 $1
