@@ -1,6 +1,7 @@
 ; The working folder of Setup and of the uninstaller: everything they run or
 ; read while elevated (PrepareJava.exe, uninstall-core.exe, the support files
-; before they are laid) is put there first and used from there. It is made new
+; before they are laid, the plug-ins loaded after it is made) is put there
+; first and used from there. It is made new
 ; below $WINDIR\Temp, where users may create but neither delete nor rename what
 ; others made, with the descriptor below in the creating call: owner
 ; Administrators; protected; Administrators and SYSTEM full control, inherited
@@ -19,8 +20,11 @@ Var Work ; the working folder, "" while there is none
 
 !macro WorkFolderFunctions UN
 ; Makes the working folder, ${WORK_FOLDER_PARENT}\DovernSetup-<n>, never one
-; that stands there already. Out: $Work, and $0: 0 or the error number (then
-; $Work is "").
+; that stands there already, and makes it $PLUGINSDIR: the plug-ins that the
+; run loads from now on are extracted there, and NSIS removes it, with all in
+; it, however the run ends. NSIS's own folder in %TEMP%, which held the
+; plug-ins loaded so far, goes at once. Out: $Work, and $0: 0 or the error
+; number (then $Work is "").
 Function ${UN}MakeWorkFolder
   Push $1
   Push $2
@@ -58,19 +62,15 @@ Function ${UN}MakeWorkFolder
     System::Free $3
     System::Call 'kernel32::LocalFree(p r1)'
   ${EndIf}
+  ${If} $0 == 0
+    StrCpy $1 $PLUGINSDIR
+    UnsafeStrCpy $PLUGINSDIR $Work
+    RMDir /r $1
+  ${EndIf}
   Pop $4
   Pop $3
   Pop $2
   Pop $1
-FunctionEnd
-
-; Removes the working folder and all in it, once the run no longer needs it.
-Function ${UN}RemoveWorkFolder
-  ${If} $Work != ""
-    SetOutPath "$TEMP"
-    RMDir /r /REBOOTOK "$Work"
-    StrCpy $Work ""
-  ${EndIf}
 FunctionEnd
 
 !macroend

@@ -67,8 +67,6 @@ VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
-!define MUI_CUSTOMFUNCTION_GUIEND RemoveWorkFolder
-!define MUI_CUSTOMFUNCTION_UNGUIEND un.RemoveWorkFolder
 
 Var UnFinishTitle ; the uninstaller's last page
 Var UnFinishText
@@ -113,7 +111,6 @@ Var Kept ; what the uninstaller kept and why, folder by folder
   !insertmacro Log "Refused, nothing changed: ${text}"
   ${If} $OnPage != 1
     !insertmacro LogCall LogRefused
-    !insertmacro LogCall RemoveWorkFolder
   ${EndIf}
   MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
   Abort
@@ -138,8 +135,9 @@ Var Kept ; what the uninstaller kept and why, folder by folder
   ${EndIf}
 !macroend
 
-; The run's working folder (WorkFolder.nsh) with this version's PrepareJava.exe
-; in it; refused when it cannot be made.
+; The run's working folder (WorkFolder.nsh), removed by NSIS however the run
+; ends, with this version's PrepareJava.exe in it; refused when it cannot be
+; made.
 !macro OwnWorkFolder what
   !insertmacro LogCall MakeWorkFolder
   ${If} $0 != 0
@@ -151,20 +149,6 @@ Var Kept ; what the uninstaller kept and why, folder by folder
     !insertmacro Refuse "${what} could not write PrepareJava.exe into its working folder:$\r$\n$Work"
   ${EndIf}
 !macroend
-
-; The working folder goes whenever the run ends: done, failed, cancelled.
-Function .onInstSuccess
-  Call RemoveWorkFolder
-FunctionEnd
-Function .onInstFailed
-  Call RemoveWorkFolder
-FunctionEnd
-Function un.onUninstSuccess
-  Call un.RemoveWorkFolder
-FunctionEnd
-Function un.onUninstFailed
-  Call un.RemoveWorkFolder
-FunctionEnd
 
 !macro Checks UN what
 ; The installation's lock says whether its server runs; PrepareJava.exe, the

@@ -24,6 +24,13 @@ SetDateSave off
 !include "WorkFolder.nsh"
 !insertmacro WorkFolderFunctions ""
 
+; Removes the working folder now: this program's file may lie there, moved out
+; of the installation, and goes at the next restart while it runs.
+Function RemoveWorkFolder
+  SetOutPath "$TEMP"
+  RMDir /r /REBOOTOK "$Work"
+FunctionEnd
+
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 Icon "${ICON}"
@@ -42,7 +49,6 @@ VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "${text}"
   ${EndIf}
-  Call RemoveWorkFolder
   SetErrorLevel 2
   Quit
 !macroend
@@ -81,8 +87,6 @@ Section
   ${OrIf} $0 == ""
     !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be started:$\r$\n$Work\${CORE}"
   ${EndIf}
-  ; This program's file may lie here now, moved out of the installation: it
-  ; goes with the folder, at the next restart on Windows while it runs.
   Push $0
   Call RemoveWorkFolder
   Pop $0

@@ -40,9 +40,12 @@ TEST(PrepareJavaArguments, ReportFileComesFirstAndTakesAnyMode) {
     EXPECT_EQ(running.reportFile, L"C:\\Windows\\Temp\\w\\r.txt");
     EXPECT_EQ(running.folder, L"C:\\A");
     EXPECT_EQ(ReadPrepareArguments({L"/report", L"r.txt", L"/log"}).mode, Mode::Prepare);
-    for (const auto &wrong : std::vector<std::vector<std::wstring>>{
-             {L"/report"}, {L"/report", L"r.txt"}, {L"/report", L"\""}, {L"/log", L"/report", L"r"},
-             {L"/report", L"r.txt", L"/running", L"\""}})
+    for (const auto &wrong :
+         std::vector<std::vector<std::wstring>>{{L"/report"},
+                                                {L"/report", L"r.txt"},
+                                                {L"/report", L"\""},
+                                                {L"/log", L"/report", L"r"},
+                                                {L"/report", L"r.txt", L"/running", L"\""}})
         EXPECT_EQ(ReadPrepareArguments(wrong).mode, Mode::Usage);
 }
 

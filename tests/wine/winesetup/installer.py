@@ -207,7 +207,8 @@ def run_watched(pfx, line, timeout=60):
                         files = {str(f.relative_to(d)).lower() for f in d.rglob("*") if f.is_file()}
                     except FileNotFoundError:  # gone while it was read
                         continue
-                    seen.setdefault(str(d.relative_to(pfx.unix("C:\\"))).lower(), set()).update(files)
+                    name = str(d.relative_to(pfx.unix("C:\\"))).lower()
+                    seen.setdefault(name, set()).update(files)
             time.sleep(0.003)
     finally:
         proc.kill()
