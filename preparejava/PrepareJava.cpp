@@ -36,6 +36,30 @@ bool IsSwitch(const std::wstring &argument, const wchar_t *name) {
     return true;
 }
 
+// The report of a run that an exception ended: its description, and `status`.
+PrepareReport Stopped(int status) {
+    std::wstring description = L"an unknown error";
+    try {
+        description = seam::CaughtError().description;
+    } catch (...) {
+    }
+    return {status, L"PrepareJava.exe stopped: " + description};
+}
+
+// The uninstaller's removal asks first, in the same run, what /running answers:
+// nothing of an installation whose server runs is removed, and a question that
+// cannot be answered removes nothing either.
+PrepareReport RemoveShippedUnlessRunning(seam::Platform &os, const PrepareRequest &request) {
+    PrepareReport runs{kCannotTell, L""};
+    try {
+        runs = ReportServerRuns(os, request.folder);
+    } catch (...) {
+        return Stopped(kCannotTell);
+    }
+    if (runs.exitCode != kNoServerRuns) return runs;
+    return RemoveShippedFiles(os, request.folder, request.operands[1]);
+}
+
 } // namespace
 
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments) {
@@ -88,7 +112,7 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
     case PrepareRequest::Mode::ProtectedFolder:
         return MakeProtectedFolder(os, request.folder);
     case PrepareRequest::Mode::RemoveShipped:
-        return RemoveShippedFiles(os, request.folder, request.operands[1]);
+        return RemoveShippedUnlessRunning(os, request);
     case PrepareRequest::Mode::Usage:
         break;
     }
@@ -100,6 +124,18 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
     return {kWrongUsage, usage};
 }
 
+std::vector<std::vector<std::wstring>> SplitReportRuns(const std::vector<std::wstring> &arguments) {
+    std::vector<std::vector<std::wstring>> runs{{}};
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        // A run's own /report comes first, its file second.
+        if (i >= 2 && IsSwitch(arguments[i], L"/report") && IsSwitch(runs.back()[0], L"/report") &&
+            runs.back().size() > 2)
+            runs.emplace_back();
+        runs.back().push_back(arguments[i]);
+    }
+    return runs;
+}
+
 PrepareRun RunPrepareJavaArguments(seam::Platform &os, const std::vector<std::wstring> &arguments) {
     PrepareRun run;
     run.request.toOutput = !arguments.empty();
@@ -107,14 +143,8 @@ PrepareRun RunPrepareJavaArguments(seam::Platform &os, const std::vector<std::ws
         run.request = ReadPrepareArguments(arguments);
         run.report = RunPrepareJava(os, run.request);
     } catch (...) {
-        const int status =
-            run.request.mode == PrepareRequest::Mode::ServerRuns ? kCannotTell : kCopyFailed;
-        std::wstring description = L"an unknown error";
-        try {
-            description = seam::CaughtError().description;
-        } catch (...) {
-        }
-        run.report = {status, L"PrepareJava.exe stopped: " + description};
+        run.report = Stopped(run.request.mode == PrepareRequest::Mode::ServerRuns ? kCannotTell
+                                                                                  : kCopyFailed);
     }
     return run;
 }

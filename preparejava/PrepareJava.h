@@ -40,7 +40,8 @@ struct PrepareRequest {
 // its operands: "/log", "/running <installation folder>", and Setup's and the
 // uninstaller's folder modes "/support <folder holding the support files>",
 // "/protectedfolder <folder>", "/removeshipped <installation folder> <list
-// file>"; each may follow "/report <file>". Any argument asks for
+// file>" (which removes nothing, and answers as /running does, while the
+// server runs or when that cannot be told); each may follow "/report <file>". Any argument asks for
 // standard output, also when it is wrong: a box that no one sees would hold a
 // silent install.
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments);
@@ -63,6 +64,11 @@ struct PrepareRun {
     PrepareRequest request;
     PrepareReport report;
 };
+
+// Several runs in one process, each with a report file of its own:
+// "/report <file> <mode> ... /report <file> <mode> ...", split into each run's
+// arguments, in order. Anything else is one run.
+std::vector<std::vector<std::wstring>> SplitReportRuns(const std::vector<std::wstring> &arguments);
 
 // Reads `arguments` and does what they ask. An exception ends the run with a
 // status of its own (kCannotTell for /running, kCopyFailed otherwise), never

@@ -66,15 +66,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // a caller would read as an answer.
     try {
         Win32Platform os;
-        const PrepareRun run =
-            RunPrepareJavaArguments(os, std::vector<std::wstring>(__wargv + 1, __wargv + __argc));
-        if (!run.request.reportFile.empty()) {
-            if (!WriteReportFile(run.request.reportFile, run.report.text)) return kCopyFailed;
-        } else if (run.request.toOutput)
-            WriteOutput(run.report.text);
-        else
-            os.MessageBox(run.report.text, kPrepareJavaTitle);
-        return run.report.exitCode;
+        // Runs with report files go on while each answers 0: Setup lays the
+        // support folder and prepares Java in one process.
+        int status = kPrepared;
+        for (const std::vector<std::wstring> &arguments :
+             SplitReportRuns(std::vector<std::wstring>(__wargv + 1, __wargv + __argc))) {
+            const PrepareRun run = RunPrepareJavaArguments(os, arguments);
+            status = run.report.exitCode;
+            if (!run.request.reportFile.empty()) {
+                if (!WriteReportFile(run.request.reportFile, run.report.text)) return kCopyFailed;
+            } else if (run.request.toOutput)
+                WriteOutput(run.report.text);
+            else
+                os.MessageBox(run.report.text, kPrepareJavaTitle);
+            if (status != 0) break;
+        }
+        return status;
     } catch (...) {
         return kCopyFailed;
     }
