@@ -44,8 +44,12 @@ FunctionEnd
 ; /support, from copies extracted into the working folder: a folder that Setup
 ; made before is kept and its files replaced whole; anything else there is
 ; moved aside to C:\dovern.before-setup-<n>, never taken over nor deleted.
-; Out: $0 the status (0 laid), $1 the report, one line per thing done.
+; Pop: the arguments of a run that follows in the same process of
+; PrepareJava.exe once the folder is laid, with a report file of its own ("" for
+; none). Out: $0 the status (0 laid; the following run's when it ran), $1 the
+; report, one line per thing done.
 Function LaySupportFolder
+  Exch $2
   Push $OUTDIR
   ClearErrors
   SetOutPath "$Work\support"
@@ -57,10 +61,11 @@ Function LaySupportFolder
     StrCpy $0 "error"
     StrCpy $1 "The support files could not be extracted into $Work\support."
   ${Else}
-    Push '/support "$Work\support"'
+    Push '/support "$Work\support" $2'
     Call RunPrepareJava
   ${EndIf}
   Exch $0
   SetOutPath $0
   Pop $0
+  Pop $2
 FunctionEnd

@@ -12,6 +12,7 @@
 !define WORK_FOLDER_SDDL "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)"
 !define WORK_FOLDER_PARENT "$WINDIR\Temp"
 !define WORK_REPORT "report.txt"
+!define WORK_JAVA_REPORT "java.txt" ; of /log, run after /support in the same process
 ; CreateDirectoryW's error for a name that is taken: the next name is tried.
 !define WORK_NAME_TAKEN 183
 !define WORK_NAME_TRIES 100
@@ -81,15 +82,23 @@ FunctionEnd
 ; start), $1 its report.
 Function ${UN}RunPrepareJava
   Exch $2
-  Push $3
-  Push $4
   Delete "$Work\${WORK_REPORT}"
   ClearErrors
   ExecWait '"$Work\PrepareJava.exe" /report "$Work\${WORK_REPORT}" $2' $0
   ${IfThen} ${Errors} ${|} StrCpy $0 "error" ${|}
+  Push "$Work\${WORK_REPORT}"
+  Call ${UN}ReadWorkReport
+  Pop $2
+FunctionEnd
+
+; $1: the report in the file on the stack, "" when there is none.
+Function ${UN}ReadWorkReport
+  Exch $2
+  Push $3
+  Push $4
   StrCpy $1 ""
   ClearErrors
-  FileOpen $3 "$Work\${WORK_REPORT}" r
+  FileOpen $3 "$2" r
   ${IfNot} ${Errors}
     ${Do}
       FileReadUTF16LE $3 $4

@@ -161,14 +161,17 @@ Function ${UN}RefuseWhileRunning
   ${EndIf}
   Push '/running "$INSTDIR"'
   Call ${UN}RunPrepareJava
-  StrCpy $2 $1
-  StrCpy $1 $0
-  ${If} $1 == 20
+  Call ${UN}RefuseIfRunning
+FunctionEnd
+
+; Refuses on PrepareJava.exe's answer to /running: $0 its status, $1 its report.
+Function ${UN}RefuseIfRunning
+  ${If} $0 == 20
     !insertmacro Refuse "The server of this installation is running:$\r$\n$INSTDIR$\r$\n${what} changes nothing while it runs, for this user or another one: close the server first."
-  ${ElseIf} $1 != 0
-    Push $2
+  ${ElseIf} $0 != 0
+    Push $1
     Call ${UN}LogReport
-    !insertmacro Refuse "${what} could not tell whether the server of this installation is running, and changed nothing:$\r$\n$INSTDIR$\r$\nPrepareJava.exe /running ended with $1:$\r$\n$2"
+    !insertmacro Refuse "${what} could not tell whether the server of this installation is running, and changed nothing:$\r$\n$INSTDIR$\r$\nPrepareJava.exe /running ended with $0:$\r$\n$1"
   ${EndIf}
 FunctionEnd
 
@@ -397,7 +400,14 @@ Section
   ; that only administrators could ever write, and moves aside whatever else
   ; stands there.
   !insertmacro Log "Laying the support folder (PrepareJava.exe /support):"
+  ; The same process prepares Java once the folder is laid (its report below).
+  Push '/report "$Work\${WORK_JAVA_REPORT}" /log'
   Call LaySupportFolder
+  StrCpy $JavaStatus ""
+  ${If} ${FileExists} "$Work\${WORK_JAVA_REPORT}"
+    StrCpy $JavaStatus $0
+    StrCpy $0 0
+  ${EndIf}
   Push $1
   Call LogReport
   ${If} $0 != 0
@@ -414,12 +424,11 @@ Section
   !insertmacro Log "Start-menu shortcuts for all users: $\"${PRODUCT}$\", $\"${PREPARE_LINK}$\"."
   Call MakeStartAtSignIn
 
-  ; The runtime that the launcher will choose gets the support files now,
-  ; while Setup runs as administrator.
+  ; The runtime that the launcher will choose got the support files while
+  ; Setup runs as administrator, right after the support folder was laid.
   !insertmacro Log "Preparing Java (PrepareJava.exe /log):"
-  Push "/log"
-  Call RunPrepareJava
-  StrCpy $JavaStatus $0
+  Push "$Work\${WORK_JAVA_REPORT}"
+  Call ReadWorkReport
   Push $1
   Call LogReport
   ${If} $JavaStatus == 0
@@ -450,7 +459,11 @@ Function un.onInit
   ; run left part way can always be run again.
   !insertmacro OwnWorkFolder "The uninstaller"
   Call un.TrimInstDir
-  Call un.RefuseWhileRunning
+  ; A silent run goes on at once: its removal of the shipped files asks in the
+  ; same run of PrepareJava.exe, before anything changes.
+  ${IfNot} ${Silent}
+    Call un.RefuseWhileRunning
+  ${EndIf}
   StrCpy $Upgrade ""
   ${GetParameters} $0
   ClearErrors
@@ -543,15 +556,24 @@ FunctionEnd
 Section Uninstall
   SetShellVarContext all
   SetRegView 32
+  ; Each shipped file only while it is as shipped: one changed since stays.
+  ; Nothing goes while the server runs (asked here in a silent run).
+  ${If} ${FileExists} "$INSTDIR\${LIST}"
+    Push '/removeshipped "$INSTDIR" "$INSTDIR\${LIST}"'
+    Call un.RunPrepareJava
+    ${If} $0 == 20
+    ${OrIf} $0 == 21
+      Call un.RefuseIfRunning
+    ${EndIf}
+  ${ElseIf} ${Silent}
+    Call un.RefuseWhileRunning
+  ${EndIf}
   Push "$INSTDIR\install.log"
   Call un.LogOpen
   StrCpy $Failed 0
   StrCpy $Kept ""
-  ; Each shipped file only while it is as shipped: one changed since stays.
   ${If} ${FileExists} "$INSTDIR\${LIST}"
     !insertmacro Log "The server's files (PrepareJava.exe /removeshipped):"
-    Push '/removeshipped "$INSTDIR" "$INSTDIR\${LIST}"'
-    Call un.RunPrepareJava
     Push $1
     Call un.LogReport
     ${If} $0 != 0
