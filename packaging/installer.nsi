@@ -561,8 +561,10 @@ Section Uninstall
   ${If} ${FileExists} "$INSTDIR\${LIST}"
     Push '/removeshipped "$INSTDIR" "$INSTDIR\${LIST}"'
     Call un.RunPrepareJava
-    ${If} $0 == 20
-    ${OrIf} $0 == 21
+    ; 2: it asked, and some file stayed. Any other failure, also one to start
+    ; it, leaves the question open and refuses, as /running would.
+    ${If} $0 != 0
+    ${AndIf} $0 != 2
       Call un.RefuseIfRunning
     ${EndIf}
   ${ElseIf} ${Silent}
