@@ -1,6 +1,7 @@
 ; Folders that only administrators may change, made by PrepareJava.exe with
 ; their security in the creating call, so that no user can write there at any
-; moment. Needs LogicLib and $PLUGINSDIR\PrepareJava.exe (extracted in .onInit).
+; moment. Needs LogicLib and the working folder's PrepareJava.exe (WorkFolder.nsh,
+; extracted in .onInit).
 
 ; $3 becomes "inherit" when $INSTDIR lies below `parent`. StrCmp, and so ==,
 ; ignores letter case, as the file system does.
@@ -24,9 +25,8 @@ Function MakeInstallFolder
   !insertmacro _SupportFolderBelow "$PROGRAMFILES32"
   !insertmacro _SupportFolderBelow "$PROGRAMFILES64"
   ${If} $3 == "protect"
-    nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /protectedfolder "$INSTDIR"'
-    Pop $0
-    Pop $1
+    Push '/protectedfolder "$INSTDIR"'
+    Call RunPrepareJava
   ${Else}
     ClearErrors
     CreateDirectory "$INSTDIR"
@@ -41,27 +41,31 @@ Function MakeInstallFolder
 FunctionEnd
 
 ; Lays C:\dovern\GsmModemJar and the four support files through PrepareJava.exe
-; /support, from copies extracted into $PLUGINSDIR\support: a folder that Setup
+; /support, from copies extracted into the working folder: a folder that Setup
 ; made before is kept and its files replaced whole; anything else there is
 ; moved aside to C:\dovern.before-setup-<n>, never taken over nor deleted.
-; Out: $0 the status (0 laid), $1 the report, one line per thing done.
+; Pop: the arguments of a run that follows in the same process of
+; PrepareJava.exe once the folder is laid, with a report file of its own ("" for
+; none). Out: $0 the status (0 laid; the following run's when it ran), $1 the
+; report, one line per thing done.
 Function LaySupportFolder
+  Exch $2
   Push $OUTDIR
   ClearErrors
-  SetOutPath "$PLUGINSDIR\support"
+  SetOutPath "$Work\support"
   File "${SUPPORT}\Comm.jar"
   File "${SUPPORT}\javax.comm.properties"
   File "${SUPPORT}\Win32com.dll"
   File "${SUPPORT}\jdc.jar"
   ${If} ${Errors}
     StrCpy $0 "error"
-    StrCpy $1 "The support files could not be extracted into $PLUGINSDIR\support."
+    StrCpy $1 "The support files could not be extracted into $Work\support."
   ${Else}
-    nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /support "$PLUGINSDIR\support"'
-    Pop $0
-    Pop $1
+    Push '/support "$Work\support" $2'
+    Call RunPrepareJava
   ${EndIf}
   Exch $0
   SetOutPath $0
   Pop $0
+  Pop $2
 FunctionEnd

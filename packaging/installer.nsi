@@ -101,6 +101,11 @@ Var Leftover ; not empty when $INSTDIR holds what this product's uninstaller lef
 Var Found ; PrepareJava.exe /leftover's report on it
 
 !include "InstallLog.nsh"
+!include "WorkFolder.nsh"
+!insertmacro WorkFolderFunctions ""
+!insertmacro WorkFolderFunctions "un."
+!insertmacro WorkFolderPrepareJava ""
+!insertmacro WorkFolderPrepareJava "un."
 !include "SupportFolder.nsh"
 
 ; Ends a run that has changed nothing yet: says why, in the box and in the log.
@@ -132,20 +137,43 @@ Var Found ; PrepareJava.exe /leftover's report on it
   ${EndIf}
 !macroend
 
+; The run's working folder (WorkFolder.nsh), removed by NSIS however the run
+; ends, with this version's PrepareJava.exe in it; refused when it cannot be
+; made.
+!macro OwnWorkFolder what
+  !insertmacro LogCall MakeWorkFolder
+  ${If} $0 != 0
+    !insertmacro Refuse "${what} could not make its working folder in ${WORK_FOLDER_PARENT} (error $0)."
+  ${EndIf}
+  ClearErrors
+  File "/oname=$Work\PrepareJava.exe" "${PREPAREJAVA}"
+  ${If} ${Errors}
+    !insertmacro Refuse "${what} could not write PrepareJava.exe into its working folder:$\r$\n$Work"
+  ${EndIf}
+!macroend
+
 !macro Checks UN what
 ; The installation's lock says whether its server runs; PrepareJava.exe, the
 ; run's own copy, computes the lock's name as the launcher does. Anything but
-; "surely not running" refuses.
+; "surely not running" refuses. No folder there, no server of it: no question
+; to ask.
 Function ${UN}RefuseWhileRunning
-  nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /running "$INSTDIR"'
-  Pop $1
-  Pop $2
-  ${If} $1 == 20
+  ${IfNot} ${FileExists} "$INSTDIR\*"
+    Return
+  ${EndIf}
+  Push '/running "$INSTDIR"'
+  Call ${UN}RunPrepareJava
+  Call ${UN}RefuseIfRunning
+FunctionEnd
+
+; Refuses on PrepareJava.exe's answer to /running: $0 its status, $1 its report.
+Function ${UN}RefuseIfRunning
+  ${If} $0 == 20
     !insertmacro Refuse "The server of this installation is running:$\r$\n$INSTDIR$\r$\n${what} changes nothing while it runs, for this user or another one: close the server first."
-  ${ElseIf} $1 != 0
-    Push $2
+  ${ElseIf} $0 != 0
+    Push $1
     Call ${UN}LogReport
-    !insertmacro Refuse "${what} could not tell whether the server of this installation is running, and changed nothing:$\r$\n$INSTDIR$\r$\nPrepareJava.exe /running ended with $1:$\r$\n$2"
+    !insertmacro Refuse "${what} could not tell whether the server of this installation is running, and changed nothing:$\r$\n$INSTDIR$\r$\nPrepareJava.exe /running ended with $0:$\r$\n$1"
   ${EndIf}
 FunctionEnd
 
@@ -199,8 +227,7 @@ Function .onInit
     ReadRegStr $0 HKLM "${UNINST_KEY}" InstallLocation
     ${IfThen} $0 != "" ${|} StrCpy $INSTDIR $0 ${|}
   ${EndIf}
-  InitPluginsDir
-  File "/oname=$PLUGINSDIR\PrepareJava.exe" "${PREPAREJAVA}"
+  !insertmacro OwnWorkFolder "Setup"
   ; The folder given with /D= or the registered one: refused here at once,
   ; before any page shows.
   Call CheckTarget
@@ -278,9 +305,9 @@ Function CheckTarget
     ${Loop}
     FindClose $0
     ${If} $2 != 0
-      nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /leftover "$INSTDIR" "$PROGRAMFILES" "$PROGRAMFILES32" "$PROGRAMFILES64"'
-      Pop $0
-      Pop $Found
+      Push '/leftover "$INSTDIR" "$PROGRAMFILES" "$PROGRAMFILES32" "$PROGRAMFILES64"'
+      Call RunPrepareJava
+      StrCpy $Found $1
       ${If} $0 == 0
         StrCpy $Leftover 1
         StrCpy $2 0
@@ -309,8 +336,9 @@ Function TakeLeftover
   !insertmacro Log "Setup installs into what an earlier installation left there, as over an earlier version: what the server wrote stays as it is, a shipped file changed since stays with this version's beside it."
   Push $Found
   Call LogReport
-  nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /keepatrestart "$INSTDIR"'
-  Pop $0
+  Push '/keepatrestart "$INSTDIR"'
+  Call RunPrepareJava
+  Push $1
   Call LogReport
   ${If} $0 != 0
     !insertmacro Fail "Windows would still remove files in$\r$\n$INSTDIR$\r$\nat the next restart: PrepareJava.exe ended with $0 (see the log)."
@@ -431,7 +459,14 @@ Section
   ; that only administrators could ever write, and moves aside whatever else
   ; stands there.
   !insertmacro Log "Laying the support folder (PrepareJava.exe /support):"
+  ; The same process prepares Java once the folder is laid (its report below).
+  Push '/report "$Work\${WORK_JAVA_REPORT}" /log'
   Call LaySupportFolder
+  StrCpy $JavaStatus ""
+  ${If} ${FileExists} "$Work\${WORK_JAVA_REPORT}"
+    StrCpy $JavaStatus $0
+    StrCpy $0 0
+  ${EndIf}
   Push $1
   Call LogReport
   ${If} $0 != 0
@@ -448,11 +483,12 @@ Section
   !insertmacro Log "Start-menu shortcuts for all users: $\"${PRODUCT}$\", $\"${PREPARE_LINK}$\"."
   Call MakeStartAtSignIn
 
-  ; The runtime that the launcher will choose gets the support files now,
-  ; while Setup runs as administrator.
+  ; The runtime that the launcher will choose got the support files while
+  ; Setup runs as administrator, right after the support folder was laid.
   !insertmacro Log "Preparing Java (PrepareJava.exe /log):"
-  nsExec::ExecToStack '"$INSTDIR\PrepareJava.exe" /log'
-  Pop $JavaStatus
+  Push "$Work\${WORK_JAVA_REPORT}"
+  Call ReadWorkReport
+  Push $1
   Call LogReport
   ${If} $JavaStatus == 0
     !insertmacro Log "Java is prepared for the server."
@@ -480,10 +516,13 @@ Function un.onInit
   !insertmacro AdminOnly "The uninstaller"
   ; Its own PrepareJava.exe: nothing of the installation decides, so that a
   ; run left part way can always be run again.
-  InitPluginsDir
-  File "/oname=$PLUGINSDIR\PrepareJava.exe" "${PREPAREJAVA}"
+  !insertmacro OwnWorkFolder "The uninstaller"
   Call un.TrimInstDir
-  Call un.RefuseWhileRunning
+  ; A silent run goes on at once: its removal of the shipped files asks in the
+  ; same run of PrepareJava.exe, before anything changes.
+  ${IfNot} ${Silent}
+    Call un.RefuseWhileRunning
+  ${EndIf}
   StrCpy $Upgrade ""
   ${GetParameters} $0
   ClearErrors
@@ -576,15 +615,27 @@ FunctionEnd
 Section Uninstall
   SetShellVarContext all
   SetRegView 32
+  ; Each shipped file only while it is as shipped: one changed since stays.
+  ; Nothing goes while the server runs (asked here in a silent run).
+  ${If} ${FileExists} "$INSTDIR\${LIST}"
+    Push '/removeshipped "$INSTDIR" "$INSTDIR\${LIST}"'
+    Call un.RunPrepareJava
+    ; 2: it asked, and some file stayed. Any other failure, also one to start
+    ; it, leaves the question open and refuses, as /running would.
+    ${If} $0 != 0
+    ${AndIf} $0 != 2
+      Call un.RefuseIfRunning
+    ${EndIf}
+  ${ElseIf} ${Silent}
+    Call un.RefuseWhileRunning
+  ${EndIf}
   Push "$INSTDIR\install.log"
   Call un.LogOpen
   StrCpy $Failed 0
   StrCpy $Kept ""
-  ; Each shipped file only while it is as shipped: one changed since stays.
   ${If} ${FileExists} "$INSTDIR\${LIST}"
     !insertmacro Log "The server's files (PrepareJava.exe /removeshipped):"
-    nsExec::ExecToStack '"$PLUGINSDIR\PrepareJava.exe" /removeshipped "$INSTDIR" "$INSTDIR\${LIST}"'
-    Pop $0
+    Push $1
     Call un.LogReport
     ${If} $0 != 0
       !insertmacro Log "Some of the server's files could not be removed: PrepareJava.exe ended with $0 (see above)."

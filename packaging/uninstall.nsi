@@ -2,9 +2,9 @@
 ; (uninstall-core.exe beside it) and returns only once it has ended, with its
 ; exit status: 0 removed, 2 refused or not complete.
 ; An NSIS uninstaller started without _?= copies itself to the temporary folder,
-; starts the copy and returns 0 at once; so this program copies it into a
-; folder of its own, runs it there with _?= naming this folder and the
-; arguments it was given, and waits. The uninstaller can then delete its own
+; starts the copy and returns 0 at once; so this program copies it into its
+; working folder, which only administrators can write (WorkFolder.nsh), runs it
+; there with _?= naming this folder and the arguments it was given, and waits. The uninstaller can then delete its own
 ; file from the installation, and moves this one out of it.
 ; tools/build_installer.sh builds it and defines PRODUCT, PUBLISHER, VERSION,
 ; VERSION_NUMBERS, ICON, CORE (the uninstaller's file name) and OUTFILE.
@@ -21,6 +21,16 @@ SetDateSave off
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include "${__FILEDIR__}/UninstallCommand.nsh"
+!addincludedir "${__FILEDIR__}"
+!include "WorkFolder.nsh"
+!insertmacro WorkFolderFunctions ""
+
+; Removes the working folder now: this program's file may lie there, moved out
+; of the installation, and goes at the next restart while it runs.
+Function RemoveWorkFolder
+  SetOutPath "$TEMP"
+  RMDir /r /REBOOTOK "$Work"
+FunctionEnd
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -63,11 +73,14 @@ Section
   ${IfNot} ${FileExists} "$EXEDIR\${CORE}"
     !insertmacro Refuse "The uninstaller of ${PRODUCT} is missing:$\r$\n$EXEDIR\${CORE}"
   ${EndIf}
-  InitPluginsDir
+  Call MakeWorkFolder
+  ${If} $0 != 0
+    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not make its working folder in ${WORK_FOLDER_PARENT} (error $0)."
+  ${EndIf}
   ClearErrors
-  CopyFiles /SILENT "$EXEDIR\${CORE}" "$PLUGINSDIR\${CORE}"
+  CopyFiles /SILENT "$EXEDIR\${CORE}" "$Work\${CORE}"
   ${If} ${Errors}
-    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be copied from$\r$\n$EXEDIR\${CORE}$\r$\ninto$\r$\n$PLUGINSDIR"
+    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be copied from$\r$\n$EXEDIR\${CORE}$\r$\ninto$\r$\n$Work"
   ${EndIf}
   ; The uninstaller's log names the command line given here, whatever it
   ; holds (through a register: quotes in it would end a quoted argument);
@@ -75,10 +88,13 @@ Section
   StrCpy $R9 $CMDLINE
   System::Call 'kernel32::SetEnvironmentVariableW(w "${UNINSTALL_COMMAND}", w R9)'
   StrCpy $0 ""
-  ExecWait '"$PLUGINSDIR\${CORE}" $R0 _?=$EXEDIR' $0
+  ExecWait '"$Work\${CORE}" $R0 _?=$EXEDIR' $0
   ${If} ${Errors}
   ${OrIf} $0 == ""
-    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be started:$\r$\n$PLUGINSDIR\${CORE}"
+    !insertmacro Refuse "The uninstaller of ${PRODUCT} could not be started:$\r$\n$Work\${CORE}"
   ${EndIf}
+  Push $0
+  Call RemoveWorkFolder
+  Pop $0
   SetErrorLevel $0
 SectionEnd

@@ -41,18 +41,52 @@ bool IsSwitch(const std::wstring &argument, const wchar_t *name) {
     return true;
 }
 
+// The report of a run that an exception ended: its description, and `status`.
+PrepareReport Stopped(int status) {
+    std::wstring description = L"an unknown error";
+    try {
+        description = seam::CaughtError().description;
+    } catch (...) {
+    }
+    return {status, L"PrepareJava.exe stopped: " + description};
+}
+
+// The uninstaller's removal asks first, in the same run, what /running answers:
+// nothing of an installation whose server runs is removed, and a question that
+// cannot be answered removes nothing either.
+PrepareReport RemoveShippedUnlessRunning(seam::Platform &os, const PrepareRequest &request) {
+    PrepareReport runs{kCannotTell, L""};
+    try {
+        runs = ReportServerRuns(os, request.folder);
+    } catch (...) {
+        return Stopped(kCannotTell);
+    }
+    if (runs.exitCode != kNoServerRuns) return runs;
+    return RemoveShippedFiles(os, request.folder, request.operands[1]);
+}
+
 } // namespace
 
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments) {
     PrepareRequest request;
-    if (arguments.empty()) return {Mode::Prepare, false, L"", {}};
+    if (arguments.empty()) return {Mode::Prepare, false, L"", {}, {}};
     request.toOutput = true;
+    std::size_t first = 0;
+    if (IsSwitch(arguments[0], L"/report") && arguments.size() > 1) {
+        request.reportFile = PathArgument(arguments[1]);
+        if (request.reportFile.empty()) return request;
+        first = 2;
+    }
+    if (first == arguments.size()) return request;
     for (const ModeSwitch &mode : kModeSwitches) {
-        if (!IsSwitch(arguments[0], mode.name)) continue;
-        if (arguments.size() != 1 + mode.operands) return request;
-        for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (!IsSwitch(arguments[first], mode.name)) continue;
+        if (arguments.size() != first + 1 + mode.operands) return request;
+        for (std::size_t i = first + 1; i < arguments.size(); ++i) {
             request.operands.push_back(PathArgument(arguments[i]));
-            if (request.operands.back().empty()) return {Mode::Usage, true, L"", {}};
+            if (request.operands.back().empty()) {
+                request.operands.clear();
+                return request;
+            }
         }
         request.mode = mode.mode;
         if (!request.operands.empty()) request.folder = request.operands[0];
@@ -83,7 +117,7 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
     case PrepareRequest::Mode::ProtectedFolder:
         return MakeProtectedFolder(os, request.folder);
     case PrepareRequest::Mode::RemoveShipped:
-        return RemoveShippedFiles(os, request.folder, request.operands[1]);
+        return RemoveShippedUnlessRunning(os, request);
     case PrepareRequest::Mode::Leftover:
         return CheckLeftoverFolder(os, request.folder,
                                    {request.operands.begin() + 1, request.operands.end()});
@@ -92,11 +126,24 @@ PrepareReport RunPrepareJava(seam::Platform &os, const PrepareRequest &request) 
     case PrepareRequest::Mode::Usage:
         break;
     }
-    std::wstring usage = L"Usage: PrepareJava.exe [/log]";
+    std::wstring usage = L"Usage: PrepareJava.exe [/report <file>] [/log]";
     for (const ModeSwitch &mode : kModeSwitches)
         if (mode.operands > 0)
-            usage += std::wstring(L"\r\n       PrepareJava.exe ") + mode.name + mode.operandNames;
+            usage += std::wstring(L"\r\n       PrepareJava.exe [/report <file>] ") + mode.name +
+                     mode.operandNames;
     return {kWrongUsage, usage};
+}
+
+std::vector<std::vector<std::wstring>> SplitReportRuns(const std::vector<std::wstring> &arguments) {
+    std::vector<std::vector<std::wstring>> runs{{}};
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        // A run's own /report comes first, its file second.
+        if (i >= 2 && IsSwitch(arguments[i], L"/report") && IsSwitch(runs.back()[0], L"/report") &&
+            runs.back().size() > 2)
+            runs.emplace_back();
+        runs.back().push_back(arguments[i]);
+    }
+    return runs;
 }
 
 PrepareRun RunPrepareJavaArguments(seam::Platform &os, const std::vector<std::wstring> &arguments) {
@@ -106,14 +153,8 @@ PrepareRun RunPrepareJavaArguments(seam::Platform &os, const std::vector<std::ws
         run.request = ReadPrepareArguments(arguments);
         run.report = RunPrepareJava(os, run.request);
     } catch (...) {
-        const int status =
-            run.request.mode == PrepareRequest::Mode::ServerRuns ? kCannotTell : kCopyFailed;
-        std::wstring description = L"an unknown error";
-        try {
-            description = seam::CaughtError().description;
-        } catch (...) {
-        }
-        run.report = {status, L"PrepareJava.exe stopped: " + description};
+        run.report = Stopped(run.request.mode == PrepareRequest::Mode::ServerRuns ? kCannotTell
+                                                                                  : kCopyFailed);
     }
     return run;
 }

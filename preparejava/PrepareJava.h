@@ -39,16 +39,21 @@ struct PrepareRequest {
     std::wstring folder;   // the installation's folder, for ServerRuns
     // What follows the mode's switch.
     std::vector<std::wstring> operands{};
+    // Set: the report goes into this file, made new, instead of standard output. Setup starts the
+    // program itself and reads the file from its working folder: no console
+    // helper, no pipe.
+    std::wstring reportFile{};
 };
 
 // No arguments (a box), or a mode's switch (letter case does not matter) and
 // its operands: "/log", "/running <installation folder>", and Setup's and the
 // uninstaller's folder modes "/support <folder holding the support files>",
 // "/protectedfolder <folder>", "/removeshipped <installation folder> <list
-// file>", "/leftover <installation folder> <three Program Files folders>",
-// "/keepatrestart <installation folder>". Any argument asks for standard
-// output, also when it is wrong: a box that no one sees would hold a silent
-// install.
+// file>" (which removes nothing, and answers as /running does, while the
+// server runs or when that cannot be told), "/leftover <installation folder>
+// <three Program Files folders>", "/keepatrestart <installation folder>"; each
+// may follow "/report <file>". Any argument asks for standard output, also
+// when it is wrong: a box that no one sees would hold a silent install.
 PrepareRequest ReadPrepareArguments(const std::vector<std::wstring> &arguments);
 
 // A path operand without trailing separators and blanks, and without the
@@ -69,6 +74,11 @@ struct PrepareRun {
     PrepareRequest request;
     PrepareReport report;
 };
+
+// Several runs in one process, each with a report file of its own:
+// "/report <file> <mode> ... /report <file> <mode> ...", split into each run's
+// arguments, in order. Anything else is one run.
+std::vector<std::vector<std::wstring>> SplitReportRuns(const std::vector<std::wstring> &arguments);
 
 // Reads `arguments` and does what they ask. An exception ends the run with a
 // status of its own (kCannotTell for /running, kCopyFailed otherwise), never

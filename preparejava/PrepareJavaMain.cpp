@@ -5,6 +5,7 @@
 #include "win32/Win32Platform.h"
 
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -42,6 +43,21 @@ void WriteOutput(const std::wstring &text) {
     FreeConsole();
 }
 
+// Writes the report into `path` as UTF-16, made new: an elevated run writes
+// no file that stood there before, nor through a link. Answers false when it
+// cannot, and the run then ends with a status of its own.
+bool WriteReportFile(const std::wstring &path, const std::wstring &text) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const std::unique_ptr<void, BOOL(WINAPI *)(HANDLE)> closed(file, CloseHandle);
+    const std::wstring output = text + L"\r\n";
+    DWORD written = 0;
+    const DWORD bytes = static_cast<DWORD>(output.size() * sizeof(wchar_t));
+    const bool done = WriteFile(file, output.data(), bytes, &written, nullptr) && written == bytes;
+    return done;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -50,13 +66,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // a caller would read as an answer.
     try {
         Win32Platform os;
-        const PrepareRun run =
-            RunPrepareJavaArguments(os, std::vector<std::wstring>(__wargv + 1, __wargv + __argc));
-        if (run.request.toOutput)
-            WriteOutput(run.report.text);
-        else
-            os.MessageBox(run.report.text, kPrepareJavaTitle);
-        return run.report.exitCode;
+        // Runs with report files go on while each answers 0: Setup lays the
+        // support folder and prepares Java in one process.
+        int status = kPrepared;
+        for (const std::vector<std::wstring> &arguments :
+             SplitReportRuns(std::vector<std::wstring>(__wargv + 1, __wargv + __argc))) {
+            const PrepareRun run = RunPrepareJavaArguments(os, arguments);
+            status = run.report.exitCode;
+            if (!run.request.reportFile.empty()) {
+                if (!WriteReportFile(run.request.reportFile, run.report.text)) return kCopyFailed;
+            } else if (run.request.toOutput)
+                WriteOutput(run.report.text);
+            else
+                os.MessageBox(run.report.text, kPrepareJavaTitle);
+            if (status != 0) break;
+        }
+        return status;
     } catch (...) {
         return kCopyFailed;
     }

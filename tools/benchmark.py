@@ -9,10 +9,14 @@ executable against its guard (at most 300 KiB, statically linked, system DLLs on
             bench_watch (a hidden 30 s timer loop making the watch's three calls on each tick) and
             bench_splash; the resident set at the end, the last run's by mapping. 9 runs of the
             three side by side, started together, a different one first.
+  setup     silent Setup and its silent uninstall (uninstall.exe /S, returning when done), wall
+            time, vs bench_setup.nsi, a bare script laying the same files whose uninstaller runs
+            in place: 8 runs each, alternating (tools/benchmark_installer.py).
 Medians; CPU from schedstat of the live threads, user+sys of /proc/PID/stat beside it. A missed
 target is a result; exit status 1 when something could not be built or measured. About 14 minutes
 per configuration. Environment: BENCH_QUICK=1 (a trial: 4 start and 2 launch runs, 1 resident run
-of 32 s), BENCH_START_RUNS, BENCH_LAUNCH_RUNS, BENCH_WATCH_RUNS, BENCH_WATCH_SECS, BENCH_KEEP=1
+of 32 s, 2 setup runs), BENCH_START_RUNS, BENCH_LAUNCH_RUNS, BENCH_WATCH_RUNS, BENCH_WATCH_SECS,
+BENCH_SETUP_RUNS, BENCH_SETUP_ONLY=1 (only the installer's figures), BENCH_KEEP=1
 (keep the work directory), WL_CONFIGS="win32 wow64" (instead of the host's configurations)."""
 import os
 import re
@@ -28,6 +32,7 @@ from pathlib import Path
 import pefile
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "wine"))
+import benchmark_installer  # noqa: E402
 from winesetup import build, configs, display, install, prefix, records  # noqa: E402
 from winesetup.product import CAPTION, EXE, SUPPORT_FILES  # noqa: E402
 
@@ -49,6 +54,7 @@ def knob(name, full, quick):
 
 START_RUNS, LAUNCH_RUNS = knob("START_RUNS", 20, 4), knob("LAUNCH_RUNS", 20, 2)
 WATCH_RUNS, WATCH_SECS = knob("WATCH_RUNS", 9, 1), knob("WATCH_SECS", 62, 32)
+SETUP_RUNS, SETUP_ONLY = knob("SETUP_RUNS", 8, 2), os.environ.get("BENCH_SETUP_ONLY") == "1"
 
 
 class Failure(Exception):
@@ -324,10 +330,24 @@ def main():
             print(f"\n=== configuration {config.name}: {config.about}")
             bench = Bench(config, built[config.preset], work / config.name)
             try:
-                bench.run()
+                if not SETUP_ONLY:
+                    bench.run()
+                print(f"silent Setup and uninstall, {SETUP_RUNS} runs each, alternating (product /"
+                      " bench_setup.nsi)")  # fmt: skip
+                setup = benchmark_installer.measure(
+                    bench.pfx,
+                    config,
+                    built[config.preset],
+                    work / config.name / "setup",
+                    SETUP_RUNS,
+                )
             finally:
                 bench.pfx.stop()
-            table(config, bench.fig, bench.smaps)
+            if not SETUP_ONLY:
+                table(config, bench.fig, bench.smaps)
+            print(f"\nconfiguration {config.name}: the installer; medians")
+            print(ROW.format("figure", "product", "floor", "ratio", "target", "result"))
+            benchmark_installer.rows(setup, row)
             if not KEEP:
                 shutil.rmtree(bench.pfx.path)
     finally:

@@ -2,6 +2,7 @@
 // for the installer and the Start menu; and the installation's lock, asked.
 #include "preparejava/PrepareJava.h"
 #include "installation/LockName.h"
+#include "preparejava/Sha256.h"
 #include "tests/unit/LauncherRunTest.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,33 @@ TEST(PrepareJavaArguments, BoxLogOrTheServerQuestionAndNothingElse) {
         EXPECT_EQ(ReadPrepareArguments(wrong).mode, Mode::Usage);
     FakePlatform os;
     EXPECT_EQ(RunPrepareJava(os, ReadPrepareArguments({L"/x"})).exitCode, kWrongUsage);
+}
+
+TEST(PrepareJavaArguments, ReportFileComesFirstAndTakesAnyMode) {
+    const PrepareRequest running =
+        ReadPrepareArguments({L"/REPORT", L"C:\\Windows\\Temp\\w\\r.txt", L"/running", L"C:\\A\\"});
+    EXPECT_EQ(running.mode, Mode::ServerRuns);
+    EXPECT_EQ(running.reportFile, L"C:\\Windows\\Temp\\w\\r.txt");
+    EXPECT_EQ(running.folder, L"C:\\A");
+    EXPECT_EQ(ReadPrepareArguments({L"/report", L"r.txt", L"/log"}).mode, Mode::Prepare);
+    for (const auto &wrong :
+         std::vector<std::vector<std::wstring>>{{L"/report"},
+                                                {L"/report", L"r.txt"},
+                                                {L"/report", L"\""},
+                                                {L"/log", L"/report", L"r"},
+                                                {L"/report", L"r.txt", L"/running", L"\""}})
+        EXPECT_EQ(ReadPrepareArguments(wrong).mode, Mode::Usage);
+}
+
+TEST(PrepareJavaArguments, RunsWithReportFilesSplitAtEachReport) {
+    using Runs = std::vector<std::vector<std::wstring>>;
+    EXPECT_EQ(SplitReportRuns({L"/report", L"a", L"/support", L"C:\\s", L"/REPORT", L"b", L"/log"}),
+              (Runs{{L"/report", L"a", L"/support", L"C:\\s"}, {L"/REPORT", L"b", L"/log"}}));
+    EXPECT_EQ(SplitReportRuns({L"/log", L"/report", L"b", L"/log"}),
+              (Runs{{L"/log", L"/report", L"b", L"/log"}}));
+    EXPECT_EQ(SplitReportRuns({L"/report", L"/report", L"/log"}),
+              (Runs{{L"/report", L"/report", L"/log"}}));
+    EXPECT_EQ(SplitReportRuns({}), (Runs{{}}));
 }
 
 // Under nsExec no one would see a box, and a silent install would wait for it.
@@ -118,6 +146,24 @@ TEST_F(LauncherRunTest, PrepareJavaTellsWhetherTheInstallationsServerRuns) {
     os.locksOfOtherUsers.insert(InstallationLockName(os, os.appDirectory));
     EXPECT_EQ(ask(os.appDirectory), kServerRuns);
     EXPECT_EQ(os.lockNames.size(), 2u) << "asking makes no lock";
+}
+
+// The uninstaller's removal asks the same question in the same run: nothing
+// goes while the server runs.
+TEST_F(LauncherRunTest, RemoveShippedRemovesNothingWhileTheServerRuns) {
+    const std::wstring jar = os.appDirectory + L"\\SMSServer\\server.jar";
+    os.AddFile(jar, "jar");
+    Sha256 hash;
+    Sha256Add(hash, reinterpret_cast<const std::uint8_t *>("jar"), 3);
+    os.AddFile(L"C:\\list.txt", Sha256Hex(hash) + "\tSMSServer\\server.jar\n");
+    const PrepareRequest remove{
+        Mode::RemoveShipped, true, os.appDirectory, {os.appDirectory, L"C:\\list.txt"}};
+    splash.RunUntil(2000);
+    EXPECT_EQ(RunPrepareJava(os, remove).exitCode, kServerRuns);
+    EXPECT_TRUE(os.HasFile(jar));
+    os.processes[gServerPid].running = false;
+    EXPECT_EQ(RunPrepareJava(os, remove).exitCode, kFolderDone);
+    EXPECT_FALSE(os.HasFile(jar));
 }
 
 } // namespace

@@ -20,9 +20,10 @@ SERVER_LOG = r"SMSServer\log\server.log"  # a file the server writes into its fo
 
 
 def default_folder(sc):
-    """$PROGRAMFILES32 of the installer's width: C:\\Program Files (x86) for the product on 64-bit
-    Windows."""
-    return rf"{sc.pfx.config.program_files}\Dovern SMS Server"
+    """$PROGRAMFILES32: C:\\Program Files (x86) on 64-bit Windows, for the product and for the amd64
+    build of the x64 fallback alike."""
+    pf = r"C:\Program Files" if sc.pfx.config.name == "win32" else r"C:\Program Files (x86)"
+    return rf"{pf}\Dovern SMS Server"
 
 
 def installed(sc, app, payload):

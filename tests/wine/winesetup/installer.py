@@ -185,3 +185,31 @@ def snapshot(pfx, *folders):
         for p in sorted(top.rglob("*")) if top.exists() else ():
             files[str(p)] = (p.stat().st_mtime_ns, p.read_bytes() if p.is_file() else None)
     return files, uninstall_entry(pfx)
+
+
+WORK_PARENT = r"C:\windows\temp"  # where Setup and the uninstaller make their working folders
+
+
+def run_watched(pfx, line, timeout=60):
+    """Runs Windows command line `line` as run_line does, looking every few milliseconds at the
+    folders below the working folders' parent and the user's %TEMP%; answers its exit status and
+    {folder: every file seen in it, lower case, relative}."""
+    env = setup_env(pfx) | dict(RUN_LINE=line)
+    proc = pfx.popen("cmd", "/c", "%RUN_LINE%", env=env)
+    tops = [pfx.unix(WORK_PARENT), *pfx.unix(r"C:\users").glob("*/Temp")]
+    seen, deadline = {}, time.monotonic() + timeout
+    try:
+        while proc.poll() is None:
+            assert time.monotonic() < deadline, f"{line} still runs after {timeout} s"
+            for top in tops:
+                for d in (p for p in top.iterdir() if p.is_dir()) if top.is_dir() else ():
+                    try:
+                        files = {str(f.relative_to(d)).lower() for f in d.rglob("*") if f.is_file()}
+                    except FileNotFoundError:  # gone while it was read
+                        continue
+                    name = str(d.relative_to(pfx.unix("C:\\"))).lower()
+                    seen.setdefault(name, set()).update(files)
+            time.sleep(0.003)
+    finally:
+        proc.kill()
+    return proc.returncode, seen
