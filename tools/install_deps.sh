@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building and testing the launcher needs on Debian 12, when it is
 # missing. Wine's 32-bit part needs the i386 architecture.
-# usage: tools/install_deps.sh [wine]
+# usage: tools/install_deps.sh [wine|emulated]
 #   wine: only what cross-building the launcher and its installer and running
 #   them under Wine and Xvfb need (tools/demo.sh); without it also the unit
 #   tests' and checks' tools and the release's (zip, signing).
+#   emulated: what building and booting the emulated machine needs, for hosts
+#   that run no 32-bit code (tests/wine/winesetup/guest.py).
 # A mirror caught mid-sync can leave one package index broken (often the i386
 # one of the security suite): the update then goes on without it, and when the
 # two architectures' versions no longer match, the install is retried once
@@ -21,8 +23,9 @@ case ${1:-all} in
 all) packages+=(g++ clang clang-format clang-tidy libclang-rt-14-dev googletest libgtest-dev libgmock-dev
     black flake8 osslsigncode openssl unzip) ;;
 wine) ;;
+emulated) packages=(qemu-system-x86 qemu-utils debootstrap e2fsprogs) ;;
 *)
-    echo "usage: tools/install_deps.sh [wine]" >&2
+    echo "usage: tools/install_deps.sh [wine|emulated]" >&2
     exit 2
     ;;
 esac

@@ -41,6 +41,15 @@ product_build() {
 
 # The configurations run side by side, one per core (tests/wine/conftest.py); JUnit XML in build/.
 wine() { /usr/bin/python3 -m pytest -n 2 --dist loadgroup -rfE "$@"; }
+# A host that runs no 32-bit code runs the x64 fallback above; the PE32, its PrepareJava.exe and
+# the x86 installer then run in an emulated machine that can, in both configurations: the
+# scenarios marked pe32, which cover what differs between the widths.
+emulated() {
+    tools/install_deps.sh emulated && preset mingw &&
+        (cd tests/wine && /usr/bin/python3 -m winesetup.guest --timeout 2700 \
+            /usr/bin/python3 -m pytest -n 2 --dist loadgroup -rfE -v -m pe32 tests/wine \
+            --junitxml=build/wine-pe32.xml)
+}
 
 tools/install_deps.sh || exit 1
 stage "unit tests" unit_tests
@@ -52,6 +61,8 @@ stage "reproducible release: signed and timestamped, rebuilt from its signatures
 stage "Wine end-to-end tests" wine -v tests/wine --ignore=tests/wine/test_sweep.py --junitxml=build/wine-tests.xml
 stage "Wine randomised sweep (bounded)" wine tests/wine/test_sweep.py --sweep-runs 10 --sweep-seconds 240 \
     --sweep-shrink-seconds 150 --junitxml=build/wine-sweep.xml
+timeout 20 /usr/lib/wine/wine --version >/dev/null 2>&1 ||
+    stage "the PE32 and the x86 installer in an emulated 32-bit-capable machine" emulated
 
 echo
 echo "test command took $(($(date +%s) - started)) s"
