@@ -11,5 +11,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Each function and object in its own section, so that the linker drops what
 # nothing references; link-time optimisation across the launcher's objects.
-set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections -flto")
+# Fat objects: PrepareJava.exe is linked without link-time optimisation
+# (launcher/Launcher.cmake).
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections -flto -ffat-lto-objects")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-flto -Wl,--gc-sections")

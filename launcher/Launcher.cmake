@@ -39,12 +39,10 @@ add_executable(PrepareJava WIN32
 )
 target_link_libraries(PrepareJava PRIVATE preparejava_core win32_platform shared_core
   user32 advapi32)
-# GCC 12's i686 link-time optimisation stops on this program with an internal
+# GCC 12's link-time optimisation stops on this program with an internal
 # compiler error (binds_to_current_def_p, in its alias analysis of clones):
 # it is linked from the objects' plain code instead.
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "i686")
-  target_link_options(PrepareJava PRIVATE -fno-lto)
-endif()
+target_link_options(PrepareJava PRIVATE -fno-lto)
 # The icon's raw resources lie with the launcher's.
 set_source_files_properties(preparejava/resources/PrepareJava.rc PROPERTIES
   INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/launcher/resources;${CMAKE_SOURCE_DIR}/preparejava/resources"
