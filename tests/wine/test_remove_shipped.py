@@ -4,14 +4,12 @@ import hashlib
 import os
 import shutil
 
-import pytest
 
 from winesetup.install import folder, tree
 
 APP = r"C:\Apps\SMS"
 
 
-@pytest.mark.pe32
 def test_unchanged_files_go_and_an_edited_one_stays(sc):
     app = folder(sc.pfx, APP)
     shutil.copy(sc.pfx.build / "PrepareJava.exe", folder(sc.pfx, r"C:\helper"))

@@ -2,7 +2,6 @@
 import shutil
 import time
 
-import pytest
 
 from winesetup.configs import TIME_SCALE
 from winesetup.install import put_runtime, put_standin, put_support_files
@@ -18,7 +17,6 @@ def numbers(text):
     return [int(v) for v in text.split()]
 
 
-@pytest.mark.pe32
 def test_splash(sc, config):
     sc.launch()
     # The window shows before its picture is decoded and painted; the first paint

@@ -110,7 +110,6 @@ def test_two_installations_wait_for_the_turn_of_another(sc):
     sc.no_box()
 
 
-@pytest.mark.pe32
 def test_turn_never_let_go(sc):
     """The holder keeps the turn past the launchers' wait while it writes its temporary: each
     launcher goes on without the turn in names of its own, leaves the holder's alone, and every

@@ -18,7 +18,6 @@ IN_PROGRAM_FILES = r"C:\Program Files\Dovern SMS"  # below $PROGRAMFILES64 in ev
 PARTIAL = sorted([EXE.lower(), UNINSTALL, "uninstall-core.exe", "shipped.sha256", "install.log"])
 
 
-@pytest.mark.pe32
 @pytest.mark.parametrize("then", ["uninstall", "upgrade"])
 def test_partial_uninstall_runs_again(sc, request, then):
     """The launcher's file held open (a launcher left on a box, an antivirus): the uninstall ends
@@ -72,7 +71,6 @@ def leave_data_and_uninstall(sc, setup, app):
     return conf, data
 
 
-@pytest.mark.pe32
 def test_reinstall_into_the_folder_the_uninstall_left(sc, setups):
     """Setup into the folder below Program Files that the uninstall left with the server's data
     and an edited file: both stay, this version's file goes beside the edit as .new, install.log

@@ -40,7 +40,6 @@ def test_setup_and_uninstall_work_only_in_their_own_folder_and_leave_none(sc, se
     assert sorted(sc.pfx.unix(r"C:\windows\temp").glob("DovernSetup-*")) == []
 
 
-@pytest.mark.pe32
 def test_a_refused_setup_leaves_no_working_folder(sc, setups):
     status, seen = run_watched(sc.pfx, rf"{setups['new']} /S /D=" + "C:\\")
     assert status == 2
