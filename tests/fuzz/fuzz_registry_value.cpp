@@ -150,6 +150,8 @@ public:
     }
     std::uint32_t RemoveOpenedFile(seam::FileHandle) override { Never(); }
     std::uint32_t ReadWholeFile(const std::wstring &, std::string *) override { Never(); }
+    std::uint32_t ReadRestartOperations(std::vector<std::wstring> *) override { Never(); }
+    std::uint32_t WriteRestartOperations(const std::vector<std::wstring> &) override { Never(); }
     std::uint32_t CreateNewFile(const std::wstring &, seam::FileHandle *) override { Never(); }
     std::uint32_t CopyIntoFile(const std::wstring &, seam::FileHandle) override { Never(); }
     std::uint32_t DiscardFile(seam::FileHandle) override { Never(); }
