@@ -134,12 +134,4 @@ TEST(KeepAtRestart, AListThatCannotBeReadOrWrittenFailsAndSaysWhatStays) {
     EXPECT_NE(report.text.find(L"the next restart still deletes"), std::wstring::npos);
 }
 
-TEST(LeftoverArguments, TheFolderAndThreeProgramFilesFolders) {
-    const PrepareRequest request = ReadPrepareArguments(
-        {L"/Leftover", L"C:\\A\\", L"C:\\Program Files (x86)", L"C:\\PF", L"C:\\Program Files"});
-    EXPECT_EQ(request.mode, PrepareRequest::Mode::Leftover);
-    EXPECT_EQ(request.folder, L"C:\\A");
-    EXPECT_EQ(ReadPrepareArguments({L"/leftover", L"C:\\A"}).mode, PrepareRequest::Mode::Usage);
-}
-
 } // namespace

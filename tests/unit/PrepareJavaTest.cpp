@@ -61,7 +61,7 @@ TEST(PrepareJavaArguments, RunsWithReportFilesSplitAtEachReport) {
     EXPECT_EQ(SplitReportRuns({}), (Runs{{}}));
 }
 
-// Under nsExec no one would see a box, and a silent install would wait for it.
+// Run by Setup no one would see a box, and a silent install would wait for it.
 TEST(PrepareJavaArguments, WrongArgumentsAreAnsweredOnTheOutputNeverInABox) {
     for (const auto &wrong : std::vector<std::vector<std::wstring>>{
              {L"/log", L"/x"}, {L"/running"}, {L"/x"}, {L"/running", L"\""}}) {

@@ -1,5 +1,5 @@
 """PrepareJava.exe's text output: an argument error is answered on standard output with
-status 64, never in a box that nobody would see under nsExec."""
+status 64, never in a box that nobody would see under Setup."""
 from winesetup.prepare import put_prepare_java, run_prepare_java
 from winesetup.scenario import APP
 
