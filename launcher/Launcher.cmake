@@ -38,7 +38,7 @@ add_executable(PrepareJava WIN32
   preparejava/resources/PrepareJava.rc
 )
 target_link_libraries(PrepareJava PRIVATE preparejava_core win32_platform shared_core
-  user32 advapi32)
+  advapi32)
 # GCC 12's link-time optimisation stops on this program with an internal
 # compiler error (binds_to_current_def_p, in its alias analysis of clones):
 # it is linked from the objects' plain code instead.

@@ -1,6 +1,7 @@
 #include "win32/Win32Platform.h"
 
 #include "common/DecimalText.h"
+#include "win32/SystemLibrary.h"
 
 #include <vector>
 
@@ -280,20 +281,41 @@ std::uint32_t Win32Platform::SetCurrentDirectory(const std::wstring &path) {
     return SetCurrentDirectoryW(path.c_str()) ? 0 : GetLastError();
 }
 
-void Win32Platform::MessageBox(const std::wstring &text, const std::wstring &caption) {
-    MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_SETFOREGROUND);
+namespace {
+
+// The window functions come from user32 at run time. PrepareJava.exe shows a box
+// only when started without arguments, and loading user32 is most of the time of
+// each of its runs that Setup and the uninstaller wait for; the launcher has it
+// loaded with its window.
+template <typename Fn> Fn UserEntry(const char *name) {
+    const HMODULE loaded = GetModuleHandleW(L"user32.dll");
+    return SystemEntry<Fn>(loaded ? loaded : LoadSystemLibrary(L"user32.dll"), name);
 }
 
-void Win32Platform::HideSplash() { ShowWindow(splash_, SW_HIDE); }
+} // namespace
+
+void Win32Platform::MessageBox(const std::wstring &text, const std::wstring &caption) {
+    using MessageBoxFn = int(WINAPI *)(HWND, LPCWSTR, LPCWSTR, UINT);
+    if (const auto box = UserEntry<MessageBoxFn>("MessageBoxW"))
+        box(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_SETFOREGROUND);
+}
+
+void Win32Platform::HideSplash() {
+    using ShowWindowFn = BOOL(WINAPI *)(HWND, int);
+    if (const auto show = UserEntry<ShowWindowFn>("ShowWindow")) show(splash_, SW_HIDE);
+}
 
 void Win32Platform::SetTimerEnabled(seam::Timer timer, bool enabled) {
     if (!enabled) {
-        KillTimer(splash_, TimerId(timer));
+        using KillTimerFn = BOOL(WINAPI *)(HWND, UINT_PTR);
+        if (const auto kill = UserEntry<KillTimerFn>("KillTimer")) kill(splash_, TimerId(timer));
         return;
     }
     const unsigned interval =
         timer == seam::Timer::Timer1 ? intervals_.timer1Ms : intervals_.timer2Ms;
-    SetTimer(splash_, TimerId(timer), interval, nullptr);
+    using SetTimerFn = UINT_PTR(WINAPI *)(HWND, UINT_PTR, UINT, TIMERPROC);
+    if (const auto set = UserEntry<SetTimerFn>("SetTimer"))
+        set(splash_, TimerId(timer), interval, nullptr);
 }
 
 void Win32Platform::EndProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
