@@ -28,7 +28,8 @@ Var AutostartAsked ; what the command line asked, before the page: 1, 0 or ""
 Var AutostartEarlier ; the shortcut that the installation being replaced recorded
 Var AutostartUser ; the account signed in on this desktop, as the page names it
 Var AutostartFolder ; its Startup folder; "" when Setup cannot tell it
-Var AutostartKnown ; 1 once the above are read
+Var AutostartKnown ; 1 once the above are read: only for the page or a shortcut asked for
+Var AutostartRead ; 1 once the command line and the earlier shortcut are read
 Var AutostartBox
 Var AutostartShown ; what the check box showed: 1 checked
 Var FinishText
@@ -174,9 +175,10 @@ FunctionEnd
 ; What the command line asks, and what the installation being replaced had:
 ; read before its uninstaller takes its shortcut and entry away.
 Function RememberStartAtSignIn
-  ${If} $AutostartKnown == 1
+  ${If} $AutostartRead == 1
     Return
   ${EndIf}
+  StrCpy $AutostartRead 1
   Push $0
   Push $1
   StrCpy $AutostartAsked ""
@@ -197,11 +199,11 @@ Function RememberStartAtSignIn
   ReadRegStr $AutostartEarlier HKLM "${UNINST_KEY}" AutostartShortcut
   Pop $1
   Pop $0
-  Call FindSignedInUser
 FunctionEnd
 
 Function StartAtSignInPage
   Call RememberStartAtSignIn
+  Call FindSignedInUser
   !insertmacro MUI_HEADER_TEXT "Start at sign-in" "Choose whether the server starts by itself."
   nsDialogs::Create 1018
   Pop $0
@@ -253,6 +255,7 @@ Function MakeStartAtSignIn
   Push $2
   StrCpy $0 ""
   ${If} $Autostart == 1
+    Call FindSignedInUser
     ${If} $AutostartFolder == ""
       !insertmacro Log "Start at sign-in: not set up: Setup cannot tell whose Startup folder belongs to the user signed in here."
       SetErrorLevel 2
