@@ -6,7 +6,6 @@
 ; Needs PRODUCT and VERSION.
 
 !define REFUSED_LOG "$TEMP\DovernProfessionalSMSServer-setup.log"
-!include "${__FILEDIR__}/UninstallCommand.nsh"
 
 Var Log ; the open log, "" while none is
 Var LogPending ; what the run logged before its log was open
@@ -15,40 +14,18 @@ Var LogPending ; what the run logged before its log was open
 !macro Log text
   DetailPrint "${text}"
   Push "${text}"
-  !insertmacro LogCall LogLine
+  Call LogLine
 !macroend
 
-; Calls `fn` of the installer or of the uninstaller, whichever this is.
-!macro LogCall fn
-  !ifdef __UNINSTALL__
-    Call un.${fn}
-  !else
-    Call ${fn}
-  !endif
-!macroend
-
-; Starts the run's log with its heading. `what`: Setup or Uninstaller. The
-; uninstaller runs from a copy that uninstall.exe starts; the command line that
-; the administrator gave uninstall.exe comes in ${UNINSTALL_COMMAND}, which
-; the uninstaller takes out of its environment, so that nothing it starts sees
-; it.
+; Starts the run's log with its heading. `what`: Setup or Uninstaller.
 !macro LogStart what
   ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6
   StrCpy $Log ""
-  StrCpy $7 $CMDLINE
-  !ifdef __UNINSTALL__
-    ReadEnvStr $8 ${UNINSTALL_COMMAND}
-    ${If} $8 != ""
-      StrCpy $7 $8
-      System::Call 'kernel32::SetEnvironmentVariableW(w "${UNINSTALL_COMMAND}", p 0)'
-    ${EndIf}
-  !endif
-  StrCpy $LogPending "==== ${what} of ${PRODUCT} ${VERSION}, $2-$1-$0 $4:$5:$6, command line: $7$\r$\n"
+  StrCpy $LogPending "==== ${what} of ${PRODUCT} ${VERSION}, $2-$1-$0 $4:$5:$6, command line: $CMDLINE$\r$\n"
 !macroend
 
-!macro LogFunctions UN
 ; Pop: the line.
-Function ${UN}LogLine
+Function LogLine
   Exch $0
   ${If} $Log != ""
     FileWriteUTF16LE $Log "$0$\r$\n"
@@ -60,7 +37,7 @@ FunctionEnd
 
 ; Opens the log file on the stack for appending, with what waited; sets the
 ; error flag when it cannot.
-Function ${UN}LogOpen
+Function LogOpen
   Exch $0
   Push $1
   ClearErrors
@@ -79,7 +56,7 @@ Function ${UN}LogOpen
   Pop $0
 FunctionEnd
 
-Function ${UN}LogClose
+Function LogClose
   ${If} $Log != ""
     FileClose $Log
     StrCpy $Log ""
@@ -88,16 +65,16 @@ FunctionEnd
 
 ; A run that ends before it touched the installation: what it logged goes to
 ; ${REFUSED_LOG}.
-Function ${UN}LogRefused
+Function LogRefused
   ${If} $Log == ""
     Push "${REFUSED_LOG}"
-    Call ${UN}LogOpen
+    Call LogOpen
   ${EndIf}
-  Call ${UN}LogClose
+  Call LogClose
 FunctionEnd
 
 ; Each line of the text on the stack (a program's report) in the log, indented.
-Function ${UN}LogReport
+Function LogReport
   Exch $1
   Push $3
   Push $4
@@ -122,6 +99,3 @@ Function ${UN}LogReport
   Pop $3
   Pop $1
 FunctionEnd
-!macroend
-!insertmacro LogFunctions ""
-!insertmacro LogFunctions "un."

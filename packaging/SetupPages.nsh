@@ -5,11 +5,11 @@
 ;
 ; installer.nsi includes this file before its pages and inserts:
 ; SetupPagesWelcome before the folder page, SetupPagesStartAtSignIn after it,
-; SetupPagesFinish after the install page; SetupPagesFunctions once its Log and
-; Remove macros and $Log, $Failed and $JavaStatus exist. Its install section
-; calls RememberStartAtSignIn before an earlier version is removed and
-; MakeStartAtSignIn once the launcher is laid; its uninstall section calls
-; un.RemoveStartAtSignIn before the entry goes.
+; SetupPagesFinish after the install page; SetupPagesFunctions once its Log macro,
+; $Log and $JavaStatus exist. Its install section calls RememberStartAtSignIn
+; before an earlier version is removed and MakeStartAtSignIn once the launcher
+; is laid; the uninstaller (uninstall.nsi) removes the shortcut that the entry
+; records.
 ;
 ; Command line (silent or not): /AUTOSTART puts the shortcut in place,
 ; /NOAUTOSTART takes it away; without either an upgrade keeps what the
@@ -321,27 +321,6 @@ FunctionEnd
 
 Function ShowReadmeAsUser
   Exec '"$WINDIR\explorer.exe" "$INSTDIR\README-Windows.txt"'
-FunctionEnd
-
-; Removes the shortcut that the entry records, and only that one; a link
-; standing in for its folder is not followed.
-Function un.RemoveStartAtSignIn
-  ReadRegStr $0 HKLM "${UNINST_KEY}" AutostartShortcut
-  ${If} $0 == ""
-    Return
-  ${EndIf}
-  ${GetParent} $0 $1
-  ClearErrors
-  ${GetFileAttributes} $1 REPARSE_POINT $2
-  ${If} ${Errors}
-    Return ; the folder is gone, and the shortcut with it
-  ${EndIf}
-  ${If} $2 == 1
-    DetailPrint "Could not remove $0: its folder is a link."
-    IntOp $Failed $Failed + 1
-    Return
-  ${EndIf}
-  !insertmacro Remove $0
 FunctionEnd
 
 !macroend

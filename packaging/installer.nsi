@@ -2,9 +2,8 @@
 ; tools/build_installer.sh builds it and defines PRODUCT, PUBLISHER, VERSION,
 ; VERSION_NUMBERS, LAUNCHER, PREPAREJAVA, README, ICON, SUPPORT (the folder of
 ; the four support files), PAYLOAD_NSH (the server's files, listed one by one),
-; ESTIMATED_KB, OUTFILE, WRAPPER (uninstall.exe, built from uninstall.nsi),
-; SHIPPED_LIST (each shipped file's SHA-256), and SIGN_UNINSTALLER when the
-; release is signed.
+; ESTIMATED_KB, OUTFILE, UNINSTALLER (uninstall.exe, built from uninstall.nsi)
+; and SHIPPED_LIST (each shipped file's SHA-256).
 ;
 ; Installs the launcher, PrepareJava.exe and the server's files into a folder
 ; of its own (new, or this product's installation), the support files into
@@ -16,8 +15,6 @@
 ; cancelled, 2 refused, failed or not complete: a box (not in silent mode) and
 ; install.log in the installation folder (or, for a run refused before it
 ; touched anything, %TEMP%\DovernProfessionalSMSServer-setup.log) say what.
-; The uninstaller (uninstall-core.exe, run by uninstall.exe) returns 0 once
-; everything is removed, 2 when it refused or could not remove everything.
 
 Unicode true
 ManifestDPIAware true
@@ -34,13 +31,8 @@ AllowRootDirInstall true
 !include LogicLib.nsh
 !include FileFunc.nsh
 
-!define LAUNCHER_EXE "DovernProfessionalSMSServer.exe"
-!define SUPPORT_PARENT "C:\dovern"
-!define SUPPORT_DIR "${SUPPORT_PARENT}\GsmModemJar"
-!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\DovernProfessionalSMSServer"
-!define PREPARE_LINK "Prepare Java for Dovern SMS Server"
-!define INSTALL_FOLDER "Dovern SMS Server"
-!define LIST "shipped.sha256"
+!addincludedir "${__FILEDIR__}"
+!include "Product.nsh"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -48,7 +40,6 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES32\${INSTALL_FOLDER}"
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
-ShowUninstDetails show
 
 ; The launcher's version block has no copyright line, and neither has this one.
 !pragma warning disable 9100
@@ -59,21 +50,9 @@ VIAddVersionKey /LANG=1033 FileDescription "${PRODUCT} Setup"
 VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
 
-!ifdef SIGN_UNINSTALLER
-!uninstfinalize '${SIGN_UNINSTALLER}' = 0
-!endif
-
 !define MUI_ICON "${ICON}"
-!define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_NOAUTOCLOSE
-!define MUI_UNFINISHPAGE_NOAUTOCLOSE
 
-Var UnFinishTitle ; the uninstaller's last page
-Var UnFinishText
-
-!addincludedir "${__FILEDIR__}"
-
-; Pages: Setup's, then the uninstaller's.
 !include "SetupPages.nsh"
 !insertmacro SetupPagesWelcome
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
@@ -81,42 +60,21 @@ Var UnFinishText
 !insertmacro SetupPagesStartAtSignIn
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro SetupPagesFinish
-!insertmacro MUI_UNPAGE_CONFIRM
-!insertmacro MUI_UNPAGE_INSTFILES
-!define MUI_FINISHPAGE_TITLE "$UnFinishTitle"
-!define MUI_FINISHPAGE_TEXT "$UnFinishText"
-!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE English
 
 Var Registered ; the folder of the installation registered on this machine, if any
 Var Earlier ; the version installed in $INSTDIR, replaced by this one
-Var OnPage ; 1 while the folder page's choice is checked: a refusal there ends no run
 Var JavaStatus ; PrepareJava.exe's status: 0 prepared, 1 no runtime, 2 a copy failed
 Var NewCount ; how many changed files stayed, with this version's beside them
 Var NewFiles ; those files' .new names, one a line
-Var Failed ; the uninstaller's count of what it could not remove
-Var Upgrade ; not empty when Setup runs the uninstaller to lay a new version
-Var Kept ; what the uninstaller kept and why, folder by folder
 Var Leftover ; not empty when $INSTDIR holds what this product's uninstaller left
 Var Found ; PrepareJava.exe /leftover's report on it
 
 !include "InstallLog.nsh"
 !include "WorkFolder.nsh"
-!insertmacro WorkFolderFunctions ""
-!insertmacro WorkFolderFunctions "un."
-!insertmacro WorkFolderPrepareJava ""
-!insertmacro WorkFolderPrepareJava "un."
+!include "Checks.nsh"
+!insertmacro Checks "Setup"
 !include "SupportFolder.nsh"
-
-; Ends a run that has changed nothing yet: says why, in the box and in the log.
-!macro Refuse text
-  !insertmacro Log "Refused, nothing changed: ${text}"
-  ${If} $OnPage != 1
-    !insertmacro LogCall LogRefused
-  ${EndIf}
-  MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
-  Abort
-!macroend
 
 ; Ends the install part way: says so, in the box and in the log, and how to go on.
 !macro Fail text
@@ -129,74 +87,14 @@ Var Found ; PrepareJava.exe /leftover's report on it
   Abort
 !macroend
 
-!macro AdminOnly what
-  UserInfo::GetAccountType
-  Pop $0
-  ${If} $0 != "Admin"
-    !insertmacro Refuse "${what} must run as an administrator: start it with $\"Run as administrator$\"."
-  ${EndIf}
-!macroend
-
-; The run's working folder (WorkFolder.nsh), removed by NSIS however the run
-; ends, with this version's PrepareJava.exe in it; refused when it cannot be
-; made.
-!macro OwnWorkFolder what
-  !insertmacro LogCall MakeWorkFolder
-  ${If} $0 != 0
-    !insertmacro Refuse "${what} could not make its working folder in ${WORK_FOLDER_PARENT} (error $0)."
-  ${EndIf}
-  ClearErrors
-  File "/oname=$Work\PrepareJava.exe" "${PREPAREJAVA}"
-  ${If} ${Errors}
-    !insertmacro Refuse "${what} could not write PrepareJava.exe into its working folder:$\r$\n$Work"
-  ${EndIf}
-!macroend
-
-!macro Checks UN what
-; The installation's lock says whether its server runs; PrepareJava.exe, the
-; run's own copy, computes the lock's name as the launcher does. Anything but
-; "surely not running" refuses. No folder there, no server of it: no question
-; to ask.
-Function ${UN}RefuseWhileRunning
-  ${IfNot} ${FileExists} "$INSTDIR\*"
-    Return
-  ${EndIf}
-  Push '/running "$INSTDIR"'
-  Call ${UN}RunPrepareJava
-  Call ${UN}RefuseIfRunning
-FunctionEnd
-
-; Refuses on PrepareJava.exe's answer to /running: $0 its status, $1 its report.
-Function ${UN}RefuseIfRunning
-  ${If} $0 == 20
-    !insertmacro Refuse "The server of this installation is running:$\r$\n$INSTDIR$\r$\n${what} changes nothing while it runs, for this user or another one: close the server first."
-  ${ElseIf} $0 != 0
-    Push $1
-    Call ${UN}LogReport
-    !insertmacro Refuse "${what} could not tell whether the server of this installation is running, and changed nothing:$\r$\n$INSTDIR$\r$\nPrepareJava.exe /running ended with $0:$\r$\n$1"
-  ${EndIf}
-FunctionEnd
-
 ; $INSTDIR without trailing separators, as /D= or the page may give it.
-Function ${UN}TrimInstDir
+Function TrimInstDir
   ${Do}
     StrCpy $0 $INSTDIR 1 -1
     ${IfThen} $0 != "\" ${|} ${ExitDo} ${|}
     StrCpy $INSTDIR $INSTDIR -1
   ${Loop}
 FunctionEnd
-!macroend
-!insertmacro Checks "" "Setup"
-!insertmacro Checks "un." "The uninstaller"
-
-; Deletes one file that Setup laid; one that stays is counted and named.
-!macro Remove file
-  Delete "${file}"
-  ${If} ${FileExists} "${file}"
-    !insertmacro Log "Could not remove ${file}"
-    IntOp $Failed $Failed + 1
-  ${EndIf}
-!macroend
 
 ; Lays one shipped file into $OUTDIR: where a file of that name stayed (an
 ; earlier version's uninstaller keeps the changed ones), this version's goes
@@ -380,18 +278,19 @@ Section
     Call LogOpen
     !insertmacro Log "Version $Earlier is installed there: its uninstaller runs first."
     Call LogClose
+    ; Whatever the version: this one's uninstall.exe runs where it lies, the
+    ; next earlier ones' drop _?= and wait for their uninstaller proper, and
+    ; the first ones are that uninstaller, run in place only with _?=.
     StrCpy $0 "not started"
-    ${If} ${FileExists} "$INSTDIR\${CORE}"
-      ExecWait '"$INSTDIR\uninstall.exe" /S /upgrade' $0
-    ${Else}
-      ; Versions before uninstall.exe waited are their uninstaller, run in place.
-      ExecWait '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR' $0
-    ${EndIf}
+    ExecWait '"$INSTDIR\uninstall.exe" /S /upgrade _?=$INSTDIR' $0
     Push "$INSTDIR\install.log"
     Call LogOpen
     ${If} $0 != 0
       !insertmacro Fail "the installation of version $Earlier in$\r$\n$INSTDIR$\r$\ncould not be replaced; its uninstaller ended with $0."
     ${EndIf}
+    ; The uninstaller proper of the versions whose uninstall.exe waited for
+    ; it stays for the next version in place: this one has none.
+    Delete "$INSTDIR\uninstall-core.exe"
     !insertmacro Log "Version $Earlier, installed there, was removed first."
   ${EndIf}
   ${If} $Leftover != ""
@@ -425,8 +324,7 @@ Section
   ; install stopped part way, can be removed.
   SetOutPath "$INSTDIR"
   ClearErrors
-  WriteUninstaller "$INSTDIR\${CORE}"
-  File "/oname=uninstall.exe" "${WRAPPER}"
+  File "/oname=uninstall.exe" "${UNINSTALLER}"
   ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6
   WriteRegStr HKLM "${UNINST_KEY}" DisplayName "${PRODUCT}"
   WriteRegStr HKLM "${UNINST_KEY}" DisplayVersion "${VERSION}"
@@ -509,205 +407,3 @@ Section
 SectionEnd
 
 
-Function un.onInit
-  SetShellVarContext all
-  SetRegView 32
-  !insertmacro LogStart "Uninstaller"
-  !insertmacro AdminOnly "The uninstaller"
-  ; Its own PrepareJava.exe: nothing of the installation decides, so that a
-  ; run left part way can always be run again.
-  !insertmacro OwnWorkFolder "The uninstaller"
-  Call un.TrimInstDir
-  ; A silent run goes on at once: its removal of the shipped files asks in the
-  ; same run of PrepareJava.exe, before anything changes.
-  ${IfNot} ${Silent}
-    Call un.RefuseWhileRunning
-  ${EndIf}
-  StrCpy $Upgrade ""
-  ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/upgrade" $1
-  ${IfNot} ${Errors}
-    StrCpy $Upgrade 1
-  ${EndIf}
-FunctionEnd
-
-; $0: the number of entries in the folder on the stack but install.log and
-; the one named in $1 ("" for none).
-Function un.CountOthers
-  Exch $2
-  Push $3
-  Push $4
-  StrCpy $0 0
-  FindFirst $3 $4 "$2\*"
-  ${DoWhile} $4 != ""
-    ${If} $4 != "."
-    ${AndIf} $4 != ".."
-    ${AndIf} $4 != "install.log"
-    ${AndIf} $4 != $1
-      IntOp $0 $0 + 1
-    ${EndIf}
-    FindNext $3 $4
-  ${Loop}
-  FindClose $3
-  Pop $4
-  Pop $3
-  Pop $2
-FunctionEnd
-
-; The support folder goes only when it holds nothing but the four files that
-; Setup put there; the copies in Java stay, they belong to the runtime now.
-Function un.RemoveSupportFolder
-  StrCpy $2 0
-  FindFirst $0 $1 "${SUPPORT_DIR}\*"
-  ${DoWhile} $1 != ""
-    ${If} $1 != "."
-    ${AndIf} $1 != ".."
-    ${AndIf} $1 != "Comm.jar"
-    ${AndIf} $1 != "javax.comm.properties"
-    ${AndIf} $1 != "Win32com.dll"
-    ${AndIf} $1 != "jdc.jar"
-      IntOp $2 $2 + 1
-    ${EndIf}
-    FindNext $0 $1
-  ${Loop}
-  FindClose $0
-  ${If} $2 != 0
-    !insertmacro Log "Kept ${SUPPORT_DIR}: it holds files that Setup did not put there."
-    StrCpy $Kept "$Kept$\r$\n${SUPPORT_DIR}: it holds files that Setup did not put there."
-    Return
-  ${EndIf}
-  !insertmacro Remove "${SUPPORT_DIR}\Comm.jar"
-  !insertmacro Remove "${SUPPORT_DIR}\javax.comm.properties"
-  !insertmacro Remove "${SUPPORT_DIR}\Win32com.dll"
-  !insertmacro Remove "${SUPPORT_DIR}\jdc.jar"
-  RMDir "${SUPPORT_DIR}"
-  RMDir "${SUPPORT_PARENT}"
-  ${If} ${FileExists} "${SUPPORT_PARENT}\*"
-    !insertmacro Log "Kept ${SUPPORT_PARENT}: it holds files that Setup did not put there."
-    StrCpy $Kept "$Kept$\r$\n${SUPPORT_PARENT}: it holds files that Setup did not put there."
-  ${EndIf}
-FunctionEnd
-
-; uninstall.exe, which waits for this uninstaller, runs: Windows deletes no
-; running program's file but renames it, so it leaves the folder for the one
-; this uninstaller runs from, or, failing that, goes at the next restart.
-; $0: 1 when it goes only then.
-Function un.RemoveWrapper
-  StrCpy $0 0
-  Delete "$INSTDIR\uninstall.exe"
-  ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
-    Return
-  ${EndIf}
-  ${If} $EXEDIR != $INSTDIR
-    ClearErrors
-    Rename "$INSTDIR\uninstall.exe" "$EXEDIR\uninstall.exe"
-    ${IfNot} ${Errors}
-      Delete /REBOOTOK "$EXEDIR\uninstall.exe"
-      Return
-    ${EndIf}
-  ${EndIf}
-  Delete /REBOOTOK "$INSTDIR\uninstall.exe"
-  !insertmacro Log "$INSTDIR\uninstall.exe runs and cannot be moved: Windows removes it at the next restart."
-  StrCpy $0 1
-FunctionEnd
-
-Section Uninstall
-  SetShellVarContext all
-  SetRegView 32
-  ; Each shipped file only while it is as shipped: one changed since stays.
-  ; Nothing goes while the server runs (asked here in a silent run).
-  ${If} ${FileExists} "$INSTDIR\${LIST}"
-    Push '/removeshipped "$INSTDIR" "$INSTDIR\${LIST}"'
-    Call un.RunPrepareJava
-    ; 2: it asked, and some file stayed. Any other failure, also one to start
-    ; it, leaves the question open and refuses, as /running would.
-    ${If} $0 != 0
-    ${AndIf} $0 != 2
-      Call un.RefuseIfRunning
-    ${EndIf}
-  ${ElseIf} ${Silent}
-    Call un.RefuseWhileRunning
-  ${EndIf}
-  Push "$INSTDIR\install.log"
-  Call un.LogOpen
-  StrCpy $Failed 0
-  StrCpy $Kept ""
-  ${If} ${FileExists} "$INSTDIR\${LIST}"
-    !insertmacro Log "The server's files (PrepareJava.exe /removeshipped):"
-    Push $1
-    Call un.LogReport
-    ${If} $0 != 0
-      !insertmacro Log "Some of the server's files could not be removed: PrepareJava.exe ended with $0 (see above)."
-      IntOp $Failed $Failed + 1
-    ${EndIf}
-  ${EndIf}
-  !insertmacro PayloadDirs
-  !insertmacro Remove "$INSTDIR\${LAUNCHER_EXE}"
-  !insertmacro Remove "$INSTDIR\PrepareJava.exe"
-  !insertmacro Remove "$INSTDIR\README-Windows.txt"
-  !insertmacro Remove "$SMPROGRAMS\${PRODUCT}.lnk"
-  !insertmacro Remove "$SMPROGRAMS\${PREPARE_LINK}.lnk"
-  Call un.RemoveStartAtSignIn
-  Call un.RemoveSupportFolder
-  ; What a later run needs (the uninstaller, its list, its entry) stays while
-  ; anything it should remove does.
-  ${If} $Failed != 0
-    !insertmacro Log "Not complete: the uninstaller, its list of the shipped files and its entry in Programs and Features stay, to be run again once the files above are free."
-    StrCpy $UnFinishTitle "${PRODUCT} was not removed completely"
-    StrCpy $UnFinishText "Some files could not be removed (see $INSTDIR\install.log). Run the uninstaller again once they are free; a running program or an antivirus may hold them."
-    Call un.LogClose
-    MessageBox MB_OK|MB_ICONSTOP "Some of the files that Setup installed could not be removed (see the details). The uninstaller stays in$\r$\n$INSTDIR$\r$\nto be run again once they are free." /SD IDOK
-    SetErrorLevel 2
-    Return
-  ${EndIf}
-  ${If} $Upgrade != ""
-    ; Setup lays the new version in this folder, over this uninstaller and its
-    ; entry, and goes on with this log.
-    !insertmacro Log "Removed for the new version."
-    Call un.LogClose
-    Return
-  ${EndIf}
-  ClearErrors
-  DeleteRegKey HKLM "${UNINST_KEY}"
-  ${If} ${Errors}
-    !insertmacro Log "The entry in Programs and Features could not be removed."
-    Call un.LogClose
-    SetErrorLevel 2
-    Return
-  ${EndIf}
-  Delete "$INSTDIR\${LIST}"
-  ; Run in place (_?=) it cannot delete itself; whoever ran it there does.
-  ${If} $EXEDIR != $INSTDIR
-    Delete "$INSTDIR\${CORE}"
-  ${EndIf}
-  Call un.RemoveWrapper
-  StrCpy $5 $0
-  StrCpy $1 ""
-  ${IfThen} $5 == 1 ${|} StrCpy $1 "uninstall.exe" ${|}
-  Push "$INSTDIR"
-  Call un.CountOthers
-  ${If} $0 == 0
-  ${AndIf} $5 == 0
-    ; The log goes with the folder.
-    Call un.LogClose
-    Delete "$INSTDIR\install.log"
-    RMDir "$INSTDIR"
-  ${ElseIf} $0 == 0
-    Call un.LogClose
-    Delete "$INSTDIR\install.log"
-    RMDir /REBOOTOK "$INSTDIR"
-  ${Else}
-    !insertmacro Log "Kept $INSTDIR, with this log: it holds files that Setup did not lay there, or that were changed since (named above)."
-    StrCpy $Kept "$Kept$\r$\n$INSTDIR: it holds files that Setup did not lay there, or that were changed since (see install.log there)."
-    Call un.LogClose
-  ${EndIf}
-  ; A file left for the next restart is no reason to restart.
-  SetRebootFlag false
-  StrCpy $UnFinishTitle "${PRODUCT} was removed"
-  ${If} $Kept == ""
-    StrCpy $UnFinishText "${PRODUCT} was removed from this computer."
-  ${Else}
-    StrCpy $UnFinishText "${PRODUCT} was removed from this computer. Kept:$Kept"
-  ${EndIf}
-SectionEnd

@@ -4,9 +4,9 @@
 # folder holding SMSServer\ (the server's files) and GsmModemJar\ (the four
 # support files). Signs the uninstaller inside it and the installer itself when
 # SIGN_CERT and SIGN_KEY are set, or attaches their signatures from SIGNATURES
-# (tools/sign.sh); UNINSTALLER_COPIES names a folder
-# to keep copies of the signed uninstaller and its wrapper in, for verification. Prints the
-# installer's path: DovernProfessionalSMSServer-<version>-setup.exe in OUT_DIR.
+# (tools/sign.sh); UNINSTALLER_COPIES names a folder to keep a copy of the
+# signed uninstaller in, for verification. Prints the installer's path:
+# DovernProfessionalSMSServer-<version>-setup.exe in OUT_DIR.
 # usage: tools/build_installer.sh BUILD_DIR PAYLOAD OUT_DIR [makensis option...]
 #   BUILD_DIR: build/mingw for the product; build/mingw64 with the option
 #   "-XTarget amd64-unicode" for the x86-64 fallback of the Wine tests.
@@ -97,22 +97,11 @@ bytes=$(cat "$build/DovernProfessionalSMSServer.exe" "$build/PrepareJava.exe" "$
 bytes=$((bytes + $(find "$payload/SMSServer" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')))
 
 signing() { [[ -n ${SIGN_CERT:-} || -n ${SIGNATURES:-} ]]; }
-# The uninstaller proper, under the name Setup writes it; uninstall.exe runs it
-# and waits for it.
-core=uninstall-core.exe
 copies=${UNINSTALLER_COPIES:+$(realpath -m "$UNINSTALLER_COPIES")}
-sign=()
-if signing; then
-    # makensis writes the uninstaller to a file of its own, runs this on it and
-    # embeds the result; its signature goes by the name it is installed under.
-    command="\"$root/tools/sign.sh\" --as $core \"%1\""
-    [[ -z $copies ]] || command+=" && cp \"%1\" \"$copies/$core\""
-    sign=(-DSIGN_UNINSTALLER="$command")
-fi
 [[ -z $copies ]] || mkdir -p "$copies"
 names=(-DPRODUCT="$product" -DPUBLISHER="$publisher" -DVERSION="$version" -DVERSION_NUMBERS="$numbers"
-    -DICON="$root/launcher/resources/app.ico" -DCORE="$core")
-makensis -V2 -INPUTCHARSET UTF8 -WX "$@" "${names[@]}" \
+    -DICON="$root/launcher/resources/app.ico" -DPREPAREJAVA="$build/PrepareJava.exe")
+makensis -V2 -INPUTCHARSET UTF8 -WX "$@" "${names[@]}" -DPAYLOAD_NSH="$work/payload.nsh" \
     -DOUTFILE="$work/uninstall.exe" "$root/packaging/uninstall.nsi" >"$work/makensis.log" 2>&1 || {
     cat "$work/makensis.log" >&2
     exit 1
@@ -125,10 +114,10 @@ fi
 mkdir -p "$out_dir"
 makensis -V2 -INPUTCHARSET UTF8 -WX "$@" \
     "${names[@]}" \
-    -DLAUNCHER="$build/DovernProfessionalSMSServer.exe" -DPREPAREJAVA="$build/PrepareJava.exe" \
-    -DREADME="$root/packaging/README-Windows.txt" -DWRAPPER="$work/uninstall.exe" \
+    -DLAUNCHER="$build/DovernProfessionalSMSServer.exe" \
+    -DREADME="$root/packaging/README-Windows.txt" -DUNINSTALLER="$work/uninstall.exe" \
     -DSHIPPED_LIST="$work/shipped.sha256" -DSUPPORT="$payload/GsmModemJar" -DPAYLOAD_NSH="$work/payload.nsh" \
-    -DESTIMATED_KB=$(((bytes + 1023) / 1024)) -DOUTFILE="$output" "${sign[@]}" \
+    -DESTIMATED_KB=$(((bytes + 1023) / 1024)) -DOUTFILE="$output" \
     "$root/packaging/installer.nsi" >"$work/makensis.log" 2>&1 || {
     cat "$work/makensis.log" >&2
     exit 1

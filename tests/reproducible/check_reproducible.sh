@@ -88,7 +88,7 @@ cp "$work/second/other-tree/uninstallers/"* "$second/"
 setup=$(basename "$(tail -n 1 "$work/first-tree/release.log")")
 failed=0
 
-signed=(DovernProfessionalSMSServer.exe PrepareJava.exe uninstall.exe uninstall-core.exe "$setup")
+signed=(DovernProfessionalSMSServer.exe PrepareJava.exe uninstall.exe "$setup")
 published=$(cd "$first/signatures" && ls)
 expected=$(printf '%s.sig\n' "${signed[@]}" | LC_ALL=C sort)
 if [[ $published == "$expected" ]]; then

@@ -24,7 +24,7 @@ UNINSTALL_KEY = (
 SUPPORT_NAMES = [f.rsplit("\\", 1)[1] for f in SUPPORT_FILES]
 # What the installer lays in its folder besides the payload, lower case as tree() gives it.
 OWN_FILES = [EXE.lower(), "preparejava.exe", "readme-windows.txt", "install.log", UNINSTALL,
-             "uninstall-core.exe", "shipped.sha256"]  # fmt: skip
+             "shipped.sha256"]  # fmt: skip
 REFUSED_LOG = "DovernProfessionalSMSServer-setup.log"  # in %TEMP%, of a run refused at once
 LINKS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
 LAUNCHER_LINK, PREPARE_LINK = "Dovern Professional SMS Server", "Prepare Java for Dovern SMS Server"
