@@ -17,8 +17,9 @@ Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
 ; Its data is little more than PrepareJava.exe, which every run extracts:
-; zlib gives it back in a fifth of LZMA's time, for a few kilobytes more.
-SetCompressor zlib
+; stored as it is, it is written out at once, and Setup's compression, which
+; holds the same file, takes it down to almost nothing.
+SetCompress off
 SetDateSave off
 
 !include MUI2.nsh
