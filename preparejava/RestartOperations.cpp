@@ -7,9 +7,9 @@ namespace {
 constexpr const wchar_t *kDosDevices = L"\\??\\";
 constexpr const wchar_t *kUncDevice = L"\\??\\UNC\\";
 
-// What the operation does to `path`, with `when` before it.
-std::wstring Describe(const std::wstring &when, const std::wstring &path,
-                      const RestartOperation &operation) {
+// What the operation does, with `when` before it.
+std::wstring Describe(const std::wstring &when, const RestartOperation &operation) {
+    const std::wstring path = RestartPath(operation.source);
     if (operation.target.empty()) return when + L"deletes " + path;
     return when + L"moves " + path + L" to " + RestartPath(operation.target);
 }
@@ -56,30 +56,27 @@ PrepareReport KeepAtRestart(seam::Platform &os, const std::wstring &folder) {
     if (!PairRestartOperations(strings, &operations))
         return {kFolderFailed, L"What Windows does at the next restart cannot be read: the list"
                                L" of PendingFileRenameOperations does not pair up."};
-    std::vector<bool> takenBack(operations.size());
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < operations.size(); ++i) {
-        takenBack[i] = InFolder(os, RestartPath(operations[i].source), folder) ||
-                       InFolder(os, RestartPath(operations[i].target), folder);
-        if (takenBack[i]) ++count;
+    std::vector<std::wstring> kept;
+    std::vector<const RestartOperation *> takenBack;
+    for (const RestartOperation &operation : operations) {
+        if (InFolder(os, RestartPath(operation.source), folder) ||
+            InFolder(os, RestartPath(operation.target), folder)) {
+            takenBack.push_back(&operation);
+            continue;
+        }
+        kept.push_back(operation.source);
+        kept.push_back(operation.target);
     }
-    if (count == 0)
+    if (takenBack.empty())
         return {kFolderDone, L"Nothing in " + folder + L" was due at the next restart."};
-    std::vector<std::wstring> kept(2 * (operations.size() - count));
-    for (std::size_t i = 0, at = 0; i < operations.size(); ++i) {
-        if (takenBack[i]) continue;
-        kept[at++] = operations[i].source;
-        kept[at++] = operations[i].target;
-    }
     error = os.WriteRestartOperations(kept);
     std::wstring report;
     if (error)
         report = L"What Windows does at the next restart cannot be changed: " +
                  seam::DescribeError(os, error, L"");
-    for (std::size_t i = 0; i < operations.size(); ++i)
-        if (takenBack[i])
-            report += (report.empty() ? L"" : L"\r\n") +
-                      Describe(error ? L"the next restart still " : L"the next restart no longer ",
-                               RestartPath(operations[i].source), operations[i]);
+    for (const RestartOperation *operation : takenBack)
+        report += (report.empty() ? L"" : L"\r\n") +
+                  Describe(error ? L"the next restart still " : L"the next restart no longer ",
+                           *operation);
     return {error ? kFolderFailed : kFolderDone, report};
 }

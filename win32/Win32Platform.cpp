@@ -7,12 +7,6 @@
 
 namespace {
 
-HKEY ToHkey(seam::RegKey key) {
-    // The predefined root is a sign-extended 32-bit value on every pointer width.
-    if (key == seam::kHKeyLocalMachine) return HKEY_LOCAL_MACHINE;
-    return reinterpret_cast<HKEY>(key);
-}
-
 bool IsMissingFileError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
            error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH ||

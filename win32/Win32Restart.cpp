@@ -1,34 +1,28 @@
 // The seam's members for what Windows does to files at the next restart:
 // MoveFileEx's record of it, read and written as the REG_MULTI_SZ it is.
+#include "seam/HandleGuard.h"
 #include "win32/Win32Platform.h"
-
-#include <memory>
-#include <type_traits>
 
 namespace {
 
-constexpr const wchar_t *kSessionManager = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr const char *kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr const wchar_t *kPendingValue = L"PendingFileRenameOperations";
 
-struct KeyCloser {
-    void operator()(HKEY key) const { ::RegCloseKey(key); }
-};
-using OpenedKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-std::uint32_t OpenSessionManager(REGSAM access, OpenedKey *opened) {
-    HKEY key = nullptr;
-    const LSTATUS error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, access, &key);
-    if (error != ERROR_SUCCESS) return static_cast<std::uint32_t>(error);
-    opened->reset(key);
-    return 0;
+// Opens the key that holds the value with `access`, into `key`.
+std::uint32_t OpenSessionManager(seam::Platform &os, REGSAM access, seam::RegKeyGuard *key) {
+    seam::RegKey opened = 0;
+    const long error =
+        os.RegOpenKeyExA(seam::kHKeyLocalMachine, kSessionManager, 0, access, &opened);
+    key->Reset(opened);
+    return static_cast<std::uint32_t>(error);
 }
 
 } // namespace
 
 std::uint32_t Win32Platform::ReadRestartOperations(std::vector<std::wstring> *strings) {
     strings->clear();
-    OpenedKey key;
-    if (const std::uint32_t error = OpenSessionManager(KEY_QUERY_VALUE, &key)) return error;
+    seam::RegKeyGuard key(*this, 0);
+    if (const std::uint32_t error = OpenSessionManager(*this, KEY_QUERY_VALUE, &key)) return error;
     std::vector<wchar_t> data;
     DWORD bytes = 0;
     LSTATUS error = ERROR_MORE_DATA;
@@ -36,7 +30,7 @@ std::uint32_t Win32Platform::ReadRestartOperations(std::vector<std::wstring> *st
     while (error == ERROR_MORE_DATA) {
         data.resize(bytes / sizeof(wchar_t) + 1);
         bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-        error = RegQueryValueExW(key.get(), kPendingValue, nullptr, nullptr,
+        error = RegQueryValueExW(ToHkey(key.get()), kPendingValue, nullptr, nullptr,
                                  reinterpret_cast<BYTE *>(data.data()), &bytes);
     }
     if (error == ERROR_FILE_NOT_FOUND) return 0;
@@ -58,17 +52,18 @@ std::uint32_t Win32Platform::ReadRestartOperations(std::vector<std::wstring> *st
 }
 
 std::uint32_t Win32Platform::WriteRestartOperations(const std::vector<std::wstring> &strings) {
-    OpenedKey key;
-    if (const std::uint32_t error = OpenSessionManager(KEY_SET_VALUE, &key)) return error;
+    seam::RegKeyGuard key(*this, 0);
+    if (const std::uint32_t error = OpenSessionManager(*this, KEY_SET_VALUE, &key)) return error;
     if (strings.empty()) {
-        const LSTATUS error = RegDeleteValueW(key.get(), kPendingValue);
+        const LSTATUS error = RegDeleteValueW(ToHkey(key.get()), kPendingValue);
         return error == ERROR_FILE_NOT_FOUND ? 0 : static_cast<std::uint32_t>(error);
     }
     std::wstring data;
     for (const std::wstring &text : strings)
         data.append(text).push_back(L'\0');
     data.push_back(L'\0');
-    return static_cast<std::uint32_t>(RegSetValueExW(
-        key.get(), kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(data.data()),
-        static_cast<DWORD>(data.size() * sizeof(wchar_t))));
+    return static_cast<std::uint32_t>(
+        RegSetValueExW(ToHkey(key.get()), kPendingValue, 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE *>(data.data()),
+                       static_cast<DWORD>(data.size() * sizeof(wchar_t))));
 }
