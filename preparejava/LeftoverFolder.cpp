@@ -30,13 +30,12 @@ bool LeftByUninstaller(const std::wstring &log) {
     const std::size_t at = log.rfind(L"\n==== ");
     const std::wstring last = at == std::wstring::npos ? log : log.substr(at + 1);
     if (last.rfind(kUninstallHeading, 0) != 0) return false;
-    for (std::size_t line = 0; line < last.size(); line = last.find(L'\n', line) + 1) {
-        const std::size_t end = std::min(last.find(L'\n', line), last.size());
-        const std::wstring text = last.substr(line, end - line);
-        if (text.rfind(kKeptLine, 0) == 0 && text.find(kWithThisLog) != std::wstring::npos)
+    const std::wstring kept = std::wstring(L"\n") + kKeptLine;
+    for (std::size_t line = last.find(kept); line != std::wstring::npos;
+         line = last.find(kept, line + 1))
+        if (last.substr(line, last.find(L'\n', line + 1) - line).find(kWithThisLog) !=
+            std::wstring::npos)
             return true;
-        if (end == last.size()) break;
-    }
     return false;
 }
 
