@@ -58,7 +58,6 @@ TEST(PrepareJavaArguments, RunsWithReportFilesSplitAtEachReport) {
               (Runs{{L"/log", L"/report", L"b", L"/log"}}));
     EXPECT_EQ(SplitReportRuns({L"/report", L"/report", L"/log"}),
               (Runs{{L"/report", L"/report", L"/log"}}));
-    EXPECT_EQ(SplitReportRuns({}), (Runs{{}}));
 }
 
 // Run by Setup no one would see a box, and a silent install would wait for it.
